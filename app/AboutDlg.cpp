@@ -1,0 +1,5 @@
+#include "app/AboutDlg.h"
+
+#include "res/DialogTemplates.h"
+
+CAboutDlg::CAboutDlg() : CDialog(g_aboutDialog) {}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "app/framework/Dialog.h"
+
+class CAboutDlg : public CDialog {
+    Q_OBJECT
+public:
+    CAboutDlg();
+};

@@ -1,0 +1,84 @@
+#pragma once
+
+class CCmdUI;
+class CCmdTarget;
+
+using AFX_PMSG = void (CCmdTarget::*)();
+using AFX_PMSG_RANGE = void (CCmdTarget::*)(int);
+using AFX_PMSG_UPDATE = void (CCmdTarget::*)(CCmdUI*);
+
+struct MessageMapEntry {
+    enum Kind { End, Command, CommandRange, UpdateCommandUI, UpdateCommandUIRange };
+    Kind kind;
+    int nID;
+    int nLastID;
+    AFX_PMSG pfnCommand;
+    AFX_PMSG_RANGE pfnRange;
+    AFX_PMSG_UPDATE pfnUpdate;
+};
+
+// One static map per class; pBaseMap leads to the map of the class it derives from.
+struct MessageMap {
+    const MessageMap* pBaseMap;
+    const MessageMapEntry* pEntries; // ends with an entry of kind End
+};
+
+// How a command id is offered to an object.
+enum class CmdCode {
+    Command, // run the handler
+    Update,  // ask the update handler to enable or check the item
+    Probe,   // only tell whether a command handler exists
+};
+
+// Anything that can receive numeric commands through a message map.
+class CCmdTarget {
+public:
+    virtual ~CCmdTarget() = default;
+
+    // Offers the command to this object alone: its own map first, then its bases' maps.
+    // Returns true when an entry took it.
+    virtual bool OnCmdMsg(int nID, CmdCode code, CCmdUI* pCmdUI);
+
+    static const MessageMap messageMap;
+
+protected:
+    virtual const MessageMap* GetMessageMap() const { return &messageMap; }
+
+private:
+    static const MessageMapEntry messageEntries[];
+};
+
+#define DECLARE_MESSAGE_MAP(theClass)                                                                        \
+protected:                                                                                                   \
+    using ThisClass = theClass;                                                                              \
+    const MessageMap* GetMessageMap() const override { return &messageMap; }                                \
+                                                                                                             \
+public:                                                                                                      \
+    static const MessageMap messageMap;                                                                      \
+                                                                                                             \
+private:                                                                                                     \
+    static const MessageMapEntry messageEntries[];
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                               \
+    const MessageMap theClass::messageMap = {&baseClass::messageMap, &theClass::messageEntries[0]};          \
+    const MessageMapEntry theClass::messageEntries[] = {
+
+#define END_MESSAGE_MAP()                                                                                    \
+    { MessageMapEntry::End, 0, 0, nullptr, nullptr, nullptr }                                                \
+    }                                                                                                        \
+    ;
+
+#define ON_COMMAND(id, memberFxn)                                                                            \
+    {MessageMapEntry::Command, id, id, static_cast<AFX_PMSG>(&ThisClass::memberFxn), nullptr, nullptr},
+
+#define ON_COMMAND_RANGE(id, lastId, memberFxn)                                                              \
+    {MessageMapEntry::CommandRange, id, lastId, nullptr, static_cast<AFX_PMSG_RANGE>(&ThisClass::memberFxn),   \
+     nullptr},
+
+#define ON_UPDATE_COMMAND_UI(id, memberFxn)                                                                  \
+    {MessageMapEntry::UpdateCommandUI, id, id, nullptr, nullptr,                                             \
+     static_cast<AFX_PMSG_UPDATE>(&ThisClass::memberFxn)},
+
+#define ON_UPDATE_COMMAND_UI_RANGE(id, lastId, memberFxn)                                                    \
+    {MessageMapEntry::UpdateCommandUIRange, id, lastId, nullptr, nullptr,                                    \
+     static_cast<AFX_PMSG_UPDATE>(&ThisClass::memberFxn)},

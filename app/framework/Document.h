@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/framework/Archive.h"
+#include "app/framework/CmdTarget.h"
+
+#include <QString>
+
+class CView;
+
+class CDocument : public CCmdTarget {
+public:
+    ~CDocument() override = default;
+
+    virtual bool OnNewDocument();
+    // Opens the file for reading, lets Serialize load from it and closes it. On failure returns false
+    // and gives the system's reason.
+    virtual bool OnOpenDocument(const QString& pathName, QString* pErrorText);
+    virtual void Serialize(CArchive& ar);
+
+    // The document is never changed by the program, so it may always be replaced or closed.
+    bool IsModified() const { return m_bModified; }
+    bool SaveModified() const { return true; }
+
+    void SetPathName(const QString& pathName);
+    const QString& GetPathName() const { return m_strPathName; }
+    const QString& GetTitle() const { return m_strTitle; }
+    void SetTitle(const QString& title) { m_strTitle = title; }
+
+    void SetView(CView* pView) { m_pView = pView; }
+    CView* GetView() const { return m_pView; }
+
+private:
+    QString m_strPathName;
+    QString m_strTitle;
+    bool m_bModified = false;
+    CView* m_pView = nullptr;
+};

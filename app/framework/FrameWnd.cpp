@@ -1,0 +1,384 @@
+#include "app/framework/FrameWnd.h"
+
+#include "app/framework/CmdUI.h"
+#include "app/framework/Document.h"
+#include "app/framework/HelpWindow.h"
+#include "app/framework/KeyboardIndicators.h"
+#include "app/framework/Resources.h"
+#include "app/framework/StatusBar.h"
+#include "app/framework/View.h"
+#include "app/framework/WinApp.h"
+#include "res/AcceleratorTable.h"
+#include "res/MenuTable.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QWhatsThis>
+
+BEGIN_MESSAGE_MAP(CFrameWnd, CCmdTarget)
+ON_COMMAND_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, OnBarCheck)
+ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
+ON_UPDATE_COMMAND_UI_RANGE(ID_INDICATOR_CAPS, ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_KANA, OnUpdateKeyIndicator)
+END_MESSAGE_MAP()
+
+CFrameWnd::CFrameWnd() : QMainWindow(nullptr) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
+}
+
+CFrameWnd::~CFrameWnd() {
+    if (m_bHelpMode) {
+        QWhatsThis::leaveWhatsThisMode();
+    }
+    qApp->removeEventFilter(this);
+    delete m_pHelpWindow;
+}
+
+bool CFrameWnd::LoadFrame(int nIDResource, CCreateContext* pContext) {
+    if (!PreCreateWindow()) {
+        return false;
+    }
+    setWindowIcon(CResources::LoadIcon(nIDResource));
+    BuildMenu();
+    BuildAccelerators();
+    if (OnCreate(pContext) == -1) {
+        return false;
+    }
+    qApp->installEventFilter(this);
+    m_pIndicatorTimer = new QTimer(this);
+    connect(m_pIndicatorTimer, &QTimer::timeout, this, &CFrameWnd::UpdateIndicators);
+    m_pIndicatorTimer->start(250);
+    SetMessageText(GetIdleText());
+    UpdateCommandUI();
+    return true;
+}
+
+int CFrameWnd::OnCreate(CCreateContext* pContext) {
+    if (pContext == nullptr || pContext->m_pNewViewClass == nullptr) {
+        return 0;
+    }
+    CView* pView = pContext->m_pNewViewClass->CreateObject();
+    if (pView == nullptr) {
+        return -1;
+    }
+    pView->setParent(this);
+    pView->SetDocument(pContext->m_pCurrentDoc);
+    if (pContext->m_pCurrentDoc != nullptr) {
+        pContext->m_pCurrentDoc->SetView(pView);
+    }
+    setCentralWidget(pView);
+    m_pActiveView = pView;
+    if (pView->OnCreate() == -1) {
+        return -1;
+    }
+    return 0;
+}
+
+CDocument* CFrameWnd::GetActiveDocument() const {
+    return m_pActiveView != nullptr ? m_pActiveView->GetDocument() : nullptr;
+}
+
+bool CFrameWnd::OnCmdMsg(int nID, CmdCode code, CCmdUI* pCmdUI) {
+    if (m_pActiveView != nullptr && m_pActiveView->OnCmdMsg(nID, code, pCmdUI)) {
+        return true;
+    }
+    if (CDocument* pDoc = GetActiveDocument(); pDoc != nullptr && pDoc->OnCmdMsg(nID, code, pCmdUI)) {
+        return true;
+    }
+    if (CCmdTarget::OnCmdMsg(nID, code, pCmdUI)) {
+        return true;
+    }
+    CWinApp* pApp = AfxGetApp();
+    return pApp != nullptr && pApp->OnCmdMsg(nID, code, pCmdUI);
+}
+
+void CFrameWnd::SendCommand(int nID) {
+    // The handler may close this frame; keep a guard so nothing touches it afterwards.
+    QPointer<CFrameWnd> self(this);
+    OnCmdMsg(nID, CmdCode::Command, nullptr);
+    if (self && isVisible()) {
+        UpdateCommandUI();
+    }
+}
+
+bool CFrameWnd::IsCommandEnabled(int nID, int* pCheck) {
+    CCmdUI ui(nID);
+    ui.m_pAction = FindCommandAction(nID);
+    OnCmdMsg(nID, CmdCode::Update, &ui);
+    if (!ui.m_bEnableChanged) {
+        ui.Enable(OnCmdMsg(nID, CmdCode::Probe, nullptr));
+    }
+    if (pCheck != nullptr) {
+        *pCheck = ui.m_check.has_value() ? (*ui.m_check ? 1 : 0) : -1;
+    }
+    return ui.m_bEnabled;
+}
+
+void CFrameWnd::ApplyUpdate(QAction* pAction, int nID) {
+    int nCheck = -1;
+    const bool bEnabled = IsCommandEnabled(nID, &nCheck);
+    pAction->setEnabled(bEnabled);
+    if (nCheck >= 0) {
+        pAction->setCheckable(true);
+        pAction->setChecked(nCheck == 1);
+    }
+}
+
+void CFrameWnd::UpdateCommandUI() {
+    for (const auto& [nID, pAction] : m_actions) {
+        if (nID < ID_FILE_MRU_FILE1 || nID > ID_FILE_MRU_FILE16) {
+            ApplyUpdate(pAction, nID);
+        }
+    }
+    for (QMenu* pMenu : m_menus) {
+        UpdateMenu(pMenu);
+    }
+}
+
+void CFrameWnd::UpdateMenu(QMenu* pMenu) {
+    // The recent-file entries are (re)built by the owner of the placeholder's update handler.
+    if (QAction* pPlaceholder = FindCommandAction(ID_FILE_MRU_FILE1);
+        pPlaceholder != nullptr && pMenu->actions().contains(pPlaceholder)) {
+        CCmdUI ui(ID_FILE_MRU_FILE1);
+        ui.m_pMenu = pMenu;
+        ui.m_pAction = pPlaceholder;
+        OnCmdMsg(ID_FILE_MRU_FILE1, CmdCode::Update, &ui);
+    }
+    for (QAction* pAction : pMenu->actions()) {
+        const int nID = pAction->data().toInt();
+        if (nID != 0 && (nID < ID_FILE_MRU_FILE1 || nID > ID_FILE_MRU_FILE16)) {
+            ApplyUpdate(pAction, nID);
+        }
+    }
+}
+
+QAction* CFrameWnd::FindCommandAction(int nID) const {
+    const auto it = m_actions.find(nID);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+QAction* CFrameWnd::GetCommandAction(int nID) {
+    if (QAction* pAction = FindCommandAction(nID)) {
+        return pAction;
+    }
+    auto* pAction = new QAction(this);
+    pAction->setData(nID);
+    pAction->setStatusTip(CResources::Prompt(nID));
+    pAction->setWhatsThis(CResources::Prompt(nID));
+    pAction->setToolTip(CResources::Tooltip(nID));
+    connect(pAction, &QAction::triggered, this, [this, nID] { SendCommand(nID); });
+    m_actions.emplace(nID, pAction);
+    return pAction;
+}
+
+QMenu* CFrameWnd::GetMenu(int nIndex) const {
+    return nIndex >= 0 && nIndex < static_cast<int>(m_menus.size()) ? m_menus[nIndex] : nullptr;
+}
+
+void CFrameWnd::BuildMenu() {
+    QMenu* pCurrent = nullptr;
+    for (const MenuItemResource& item : g_mainMenu) {
+        switch (item.kind) {
+        case MenuItemKind::Popup:
+            pCurrent = menuBar()->addMenu(QString::fromUtf8(item.text));
+            m_menus.push_back(pCurrent);
+            connect(pCurrent, &QMenu::aboutToShow, this, [this, pCurrent] { UpdateMenu(pCurrent); });
+            break;
+        case MenuItemKind::EndPopup:
+            pCurrent = nullptr;
+            break;
+        case MenuItemKind::Separator:
+            pCurrent->addSeparator();
+            break;
+        case MenuItemKind::Command: {
+            QAction* pAction = GetCommandAction(item.nID);
+            pAction->setText(QString::fromUtf8(item.text));
+            if (item.bGrayed) {
+                pAction->setEnabled(false);
+            }
+            pCurrent->addAction(pAction);
+            break;
+        }
+        }
+    }
+}
+
+void CFrameWnd::BuildAccelerators() {
+    std::map<int, QList<QKeySequence>> keys;
+    std::vector<int> order;
+    for (const AcceleratorResource& accel : g_mainAccelerators) {
+        if (keys.find(accel.nID) == keys.end()) {
+            order.push_back(accel.nID);
+        }
+        keys[accel.nID].append(QKeySequence::fromString(QString::fromUtf8(accel.key), QKeySequence::PortableText));
+    }
+    for (int nID : order) {
+        QAction* pAction = GetCommandAction(nID);
+        pAction->setShortcuts(keys[nID]);
+        pAction->setShortcutContext(Qt::WindowShortcut);
+        addAction(pAction);
+    }
+}
+
+void CFrameWnd::RegisterControlBar(QWidget* pBar, int nControlID) {
+    m_controlBars.emplace_back(pBar, nControlID);
+}
+
+QWidget* CFrameWnd::GetControlBar(int nControlID) const {
+    for (const auto& [pBar, nID] : m_controlBars) {
+        if (pBar && nID == nControlID) {
+            return pBar;
+        }
+    }
+    return nullptr;
+}
+
+void CFrameWnd::ShowControlBar(QWidget* pBar, bool bShow, bool) {
+    if (pBar == nullptr) {
+        return;
+    }
+    pBar->setVisible(bShow);
+    UpdateCommandUI();
+}
+
+void CFrameWnd::OnBarCheck(int nID) {
+    if (QWidget* pBar = GetControlBar(nID)) {
+        ShowControlBar(pBar, pBar->isHidden(), false);
+    }
+}
+
+void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI) {
+    if (QWidget* pBar = GetControlBar(pCmdUI->m_nID)) {
+        pCmdUI->SetCheck(!pBar->isHidden());
+        pCmdUI->Enable(true);
+        return;
+    }
+    pCmdUI->Enable(false);
+}
+
+void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
+    const CKeyboardIndicators::LockState state = CKeyboardIndicators::Read();
+    switch (pCmdUI->m_nID) {
+    case ID_INDICATOR_CAPS:
+        pCmdUI->Enable(state.bCaps);
+        break;
+    case ID_INDICATOR_NUM:
+        pCmdUI->Enable(state.bNum);
+        break;
+    case ID_INDICATOR_SCRL:
+        pCmdUI->Enable(state.bScroll);
+        break;
+    case ID_INDICATOR_KANA:
+        pCmdUI->Enable(state.bKana);
+        break;
+    default:
+        pCmdUI->Enable(false);
+    }
+}
+
+void CFrameWnd::UpdateIndicators() {
+    if (m_pStatusBar == nullptr || m_pStatusBar->isHidden()) {
+        return;
+    }
+    for (int i = 1; i < m_pStatusBar->GetCount(); ++i) {
+        const int nID = m_pStatusBar->GetItemID(i);
+        CCmdUI ui(nID);
+        if (OnCmdMsg(nID, CmdCode::Update, &ui)) {
+            m_pStatusBar->SetIndicatorOn(nID, ui.m_bEnabled);
+        }
+    }
+}
+
+void CFrameWnd::SetStatusBar(CStatusBar* pStatusBar) {
+    m_pStatusBar = pStatusBar;
+    setStatusBar(pStatusBar);
+}
+
+QString CFrameWnd::GetIdleText() const {
+    return CResources::LoadString(m_bHelpMode ? AFX_IDS_HELPMODEMESSAGE : AFX_IDS_IDLEMESSAGE);
+}
+
+void CFrameWnd::SetMessageText(const QString& text) {
+    if (m_pStatusBar != nullptr && m_pStatusBar->GetCount() > 0) {
+        m_pStatusBar->SetPaneText(0, text);
+    }
+}
+
+void CFrameWnd::OnUpdateFrameTitle() {
+    const QString appTitle = CResources::DocString(IDR_MAINFRAME, 0);
+    CDocument* pDoc = GetActiveDocument();
+    SetWindowText(pDoc != nullptr ? pDoc->GetTitle() + QStringLiteral(" - ") + appTitle : appTitle);
+}
+
+void CFrameWnd::SetWindowText(const QString& text) {
+    // "[*]" is Qt's placeholder for the modified mark; doubling it shows it literally.
+    QString escaped = text;
+    escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(escaped);
+}
+
+void CFrameWnd::OnHelp() { OnHelpFinder(); }
+
+void CFrameWnd::OnHelpFinder() {
+    if (!m_pHelpWindow) {
+        m_pHelpWindow = new CHelpWindow(this);
+    }
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+    m_pHelpWindow->activateWindow();
+}
+
+void CFrameWnd::OnContextHelp() {
+    if (m_bHelpMode) {
+        return;
+    }
+    m_bHelpMode = true;
+    SetMessageText(GetIdleText());
+    QWhatsThis::enterWhatsThisMode();
+}
+
+bool CFrameWnd::event(QEvent* e) {
+    if (e->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+        SetMessageText(tip.isEmpty() ? GetIdleText() : tip);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+bool CFrameWnd::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::LeaveWhatsThisMode && m_bHelpMode) {
+        m_bHelpMode = false;
+        SetMessageText(GetIdleText());
+    } else if (auto* pButton = qobject_cast<QToolButton*>(watched);
+               pButton != nullptr && pButton->defaultAction() != nullptr &&
+               pButton->defaultAction()->statusTip().isEmpty()) {
+        // A button without a prompt clears the message pane while the pointer rests on it.
+        if (e->type() == QEvent::Enter) {
+            SetMessageText(QString());
+        } else if (e->type() == QEvent::Leave) {
+            SetMessageText(GetIdleText());
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void CFrameWnd::closeEvent(QCloseEvent* e) {
+    CDocument* pDoc = GetActiveDocument();
+    if (pDoc != nullptr && !pDoc->SaveModified()) {
+        e->ignore();
+        return;
+    }
+    if (CWinApp* pApp = AfxGetApp()) {
+        pApp->SaveStdProfileSettings();
+    }
+    e->accept();
+}

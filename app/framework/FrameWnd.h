@@ -1,0 +1,100 @@
+#pragma once
+
+#include "app/framework/CmdTarget.h"
+#include "app/framework/RuntimeClass.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+#include <vector>
+
+class CDocument;
+class CStatusBar;
+class CView;
+class QAction;
+class QMenu;
+class QTimer;
+
+struct CCreateContext {
+    const CRuntimeClassT<CView>* m_pNewViewClass = nullptr;
+    CDocument* m_pCurrentDoc = nullptr;
+};
+
+// A top-level window with a menu, accelerators, control bars and one view. Commands from its menu,
+// accelerators and toolbars are offered to the active view, its document, the frame and the application.
+class CFrameWnd : public QMainWindow, public CCmdTarget {
+    Q_OBJECT
+public:
+    CFrameWnd();
+    ~CFrameWnd() override;
+
+    // Loads menu, accelerators, icon and caption of resource nIDResource and creates the window's
+    // contents through OnCreate. False when OnCreate failed.
+    bool LoadFrame(int nIDResource, CCreateContext* pContext);
+    virtual bool PreCreateWindow() { return true; }
+    // Creates the view; derived frames add their bars. 0 on success, -1 on failure.
+    virtual int OnCreate(CCreateContext* pContext);
+
+    CView* GetActiveView() const { return m_pActiveView; }
+    CDocument* GetActiveDocument() const;
+
+    bool OnCmdMsg(int nID, CmdCode code, CCmdUI* pCmdUI) override;
+    // Routes a command as a menu pick does, then refreshes the state of every item.
+    void SendCommand(int nID);
+    // Asks the road whether command nID is enabled, and its check state (-1 when nobody set one).
+    bool IsCommandEnabled(int nID, int* pCheck = nullptr);
+    void UpdateCommandUI();
+
+    // The one action of a command: shared by its menu item, toolbar button and accelerators.
+    QAction* GetCommandAction(int nID);
+    QAction* FindCommandAction(int nID) const;
+    QMenu* GetMenu(int nIndex) const;
+
+    // Control bars in the order of their creation: the View toggles act on the first with the id.
+    void RegisterControlBar(QWidget* pBar, int nControlID);
+    QWidget* GetControlBar(int nControlID) const;
+    void ShowControlBar(QWidget* pBar, bool bShow, bool bDelay);
+
+    void SetStatusBar(CStatusBar* pStatusBar);
+    CStatusBar* GetMessageBar() const { return m_pStatusBar; }
+    void SetMessageText(const QString& text);
+    QString GetIdleText() const;
+    bool IsInHelpMode() const { return m_bHelpMode; }
+
+    void OnUpdateFrameTitle();
+    // Sets the whole caption; the text is shown as it is.
+    void SetWindowText(const QString& text);
+
+    // The framework's handlers, bound by the frames that offer them.
+    void OnBarCheck(int nID);
+    void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
+    void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
+    void OnHelp();
+    void OnHelpFinder();
+    void OnContextHelp();
+
+    void UpdateIndicators();
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    QMenu* createPopupMenu() override { return nullptr; }
+
+private:
+    void BuildMenu();
+    void BuildAccelerators();
+    void UpdateMenu(QMenu* pMenu);
+    void ApplyUpdate(QAction* pAction, int nID);
+
+    CView* m_pActiveView = nullptr;
+    CStatusBar* m_pStatusBar = nullptr;
+    std::map<int, QAction*> m_actions;
+    std::vector<QMenu*> m_menus;
+    std::vector<std::pair<QPointer<QWidget>, int>> m_controlBars;
+    QTimer* m_pIndicatorTimer = nullptr;
+    QPointer<QWidget> m_pHelpWindow;
+    bool m_bHelpMode = false;
+
+    DECLARE_MESSAGE_MAP(CFrameWnd)
+};

@@ -1,0 +1,63 @@
+#include "app/framework/ToolBar.h"
+
+#include "app/framework/FrameWnd.h"
+#include "app/framework/Resources.h"
+#include "res/ToolbarTable.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+
+namespace {
+
+// Light grey is the button face of the strip: it becomes transparent so the style's face shows.
+QPixmap ButtonImage(const QImage& strip, int nIndex, int cx, int cy) {
+    QImage image = strip.copy(nIndex * cx, 0, cx, cy).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((row[x] & 0xFFFFFF) == 0xC0C0C0) {
+                row[x] = 0;
+            }
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
+} // namespace
+
+CToolBar::CToolBar(CFrameWnd* pFrame, int nControlID, const QString& objectName)
+    : QToolBar(pFrame), m_pFrame(pFrame), m_nControlID(nControlID) {
+    setObjectName(objectName);
+    setMovable(true);
+    setFloatable(true);
+    setAllowedAreas(Qt::AllToolBarAreas);
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+}
+
+bool CToolBar::LoadToolBar(const ToolbarResource& resource) {
+    const QImage strip = CResources::LoadImageFile(resource.bitmap);
+    if (strip.isNull()) {
+        return false;
+    }
+    setIconSize(QSize(resource.nImageWidth, resource.nImageHeight));
+    int nImage = 0;
+    for (int i = 0; i < resource.nItems; ++i) {
+        const int nID = resource.items[i];
+        if (nID == ID_TOOLBAR_SEPARATOR) {
+            addSeparator();
+            continue;
+        }
+        QAction* action = m_pFrame->GetCommandAction(nID);
+        action->setIcon(ButtonImage(strip, nImage++, resource.nImageWidth, resource.nImageHeight));
+        action->setIconVisibleInMenu(false);
+        addAction(action);
+    }
+    return true;
+}
+
+QWidget* CToolBar::GetButton(int nID) const {
+    QAction* action = m_pFrame->GetCommandAction(nID);
+    return widgetForAction(action);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QToolBar>
+
+struct ToolbarResource;
+class CFrameWnd;
+
+// A dockable toolbar built from a toolbar table and its image strip. Its buttons share the frame's
+// command actions, so a button is enabled exactly when its menu item would be.
+class CToolBar : public QToolBar {
+    Q_OBJECT
+public:
+    CToolBar(CFrameWnd* pFrame, int nControlID, const QString& objectName);
+
+    bool LoadToolBar(const ToolbarResource& resource);
+    int GetControlID() const { return m_nControlID; }
+    // The button that issues command nID, or nullptr.
+    QWidget* GetButton(int nID) const;
+
+private:
+    CFrameWnd* m_pFrame;
+    int m_nControlID;
+};

@@ -1,0 +1,322 @@
+#include "app/framework/WinApp.h"
+
+#include "app/framework/CmdUI.h"
+#include "app/framework/CommandLineInfo.h"
+#include "app/framework/FrameWnd.h"
+#include "app/framework/RecentFileList.h"
+#include "app/framework/Resources.h"
+#include "app/framework/SingleDocTemplate.h"
+#include "app/framework/View.h"
+#include "res/ResourceIds.h"
+#include "res/VersionInfo.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSettings>
+#include <QTranslator>
+#include <cstdio>
+
+namespace {
+
+CWinApp* g_pApp = nullptr;
+
+constexpr int kExitBadArguments = 2;
+constexpr int kExitFailure = 1;
+
+void PrintLine(FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputs("\n", stream);
+    std::fflush(stream);
+}
+
+QString VersionText() {
+    return QStringLiteral("%1 %2").arg(QString::fromUtf8(kProductName), QString::fromUtf8(kVersionString));
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+ON_COMMAND(ID_FILE_NEW, OnFileNew)
+ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND(ID_FILE_PRINT_SETUP, OnFilePrintSetup)
+ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentFile)
+ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
+END_MESSAGE_MAP()
+
+CWinApp* AfxGetApp() { return g_pApp; }
+
+CFrameWnd* AfxGetMainWnd() { return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr; }
+
+QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon icon) {
+    const QString title = g_pApp != nullptr ? g_pApp->m_pszAppName : QString();
+    QMessageBox box(icon, title, text, QMessageBox::Ok, AfxGetMainWnd());
+    box.setObjectName(QStringLiteral("afxMessageBox"));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+CWinApp::CWinApp(const char* pszAppName) {
+    // Constructed during static initialisation: nothing here may need the toolkit.
+    m_pszAppName = pszAppName != nullptr ? QString::fromUtf8(pszAppName) : CResources::LoadString(AFX_IDS_APP_TITLE);
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this) {
+        g_pApp = nullptr;
+    }
+}
+
+void CWinApp::InitApplication() {
+    static bool bDone = false;
+    if (bDone) {
+        return;
+    }
+    bDone = true;
+    // Every text the user sees is Japanese, Qt's own dialogs included.
+    auto* pTranslator = new QTranslator(qApp);
+    if (pTranslator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(pTranslator);
+    }
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAGothic"));
+}
+
+int CWinApp::Run() {
+    const int nResult = QApplication::exec();
+    const int nExit = ExitInstance();
+    return nResult != 0 ? nResult : nExit;
+}
+
+int CWinApp::ExitInstance() {
+    if (m_pDocTemplate != nullptr) {
+        SaveStdProfileSettings();
+        delete m_pDocTemplate;
+        m_pDocTemplate = nullptr;
+    }
+    m_pMainWnd = nullptr;
+    m_pPrinter.reset();
+    return m_nExitCode;
+}
+
+void CWinApp::SetRegistryKey(const QString& key) {
+    m_pszRegistryKey = key;
+    QCoreApplication::setOrganizationName(key);
+    QCoreApplication::setApplicationName(m_pszAppName);
+}
+
+std::unique_ptr<QSettings> CWinApp::OpenSettings() const {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, m_pszRegistryKey,
+                                       m_pszAppName);
+}
+
+void CWinApp::LoadStdProfileSettings(int nMaxMRU) {
+    m_pRecentFileList = std::make_unique<CRecentFileList>(nMaxMRU, QStringLiteral("Recent File List"),
+                                                          QStringLiteral("File%1"));
+    auto settings = OpenSettings();
+    m_pRecentFileList->ReadList(*settings);
+}
+
+void CWinApp::SaveStdProfileSettings() {
+    if (m_pRecentFileList == nullptr) {
+        return;
+    }
+    auto settings = OpenSettings();
+    m_pRecentFileList->WriteList(*settings);
+    settings->sync();
+}
+
+void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) {
+    delete m_pDocTemplate;
+    m_pDocTemplate = pTemplate;
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info) const { info.ParseArguments(m_arguments); }
+
+bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
+    switch (info.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+        // Offered to the application alone: the view that would take it does not exist yet.
+        OnCmdMsg(ID_FILE_NEW, CmdCode::Command, nullptr);
+        if (m_pMainWnd == nullptr) {
+            m_nExitCode = kExitFailure;
+            return false;
+        }
+        return true;
+    case CCommandLineInfo::FileOpen:
+        if (OpenDocumentFile(info.m_strFileName) == nullptr) {
+            m_nExitCode = kExitFailure;
+            return false;
+        }
+        return true;
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo:
+        m_nExitCode = PrintFromCommandLine(info) ? 0 : kExitFailure;
+        return false;
+    case CCommandLineInfo::AppHelp:
+        PrintLine(stdout, CResources::LoadString(IDS_USAGE));
+        m_nExitCode = 0;
+        return false;
+    case CCommandLineInfo::AppVersion:
+        PrintLine(stdout, VersionText());
+        m_nExitCode = 0;
+        return false;
+    case CCommandLineInfo::BadArguments:
+        PrintLine(stderr, CResources::Format(IDS_BAD_OPTION, info.m_strBadArgument));
+        m_nExitCode = kExitBadArguments;
+        return false;
+    }
+    return false;
+}
+
+bool CWinApp::SelectPrinter(const CCommandLineInfo& info) {
+    QPrinter& printer = GetPrinter();
+    if (info.m_nShellCommand == CCommandLineInfo::FilePrint) {
+        const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
+        if (defaultPrinter.isNull()) {
+            PrintLine(stderr, CResources::LoadString(IDS_NO_PRINTER));
+            AfxMessageBox(CResources::LoadString(IDS_NO_PRINTER));
+            return false;
+        }
+        printer.setPrinterName(defaultPrinter.printerName());
+        return true;
+    }
+    if (QPrinterInfo::availablePrinterNames().contains(info.m_strPrinterName)) {
+        printer.setPrinterName(info.m_strPrinterName);
+        return true;
+    }
+    // Without a printer of that name, a name ending in .pdf prints into that file.
+    if (info.m_strPrinterName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(info.m_strPrinterName);
+        return true;
+    }
+    PrintLine(stderr, CResources::Format(IDS_PRINTER_NOT_FOUND, info.m_strPrinterName));
+    AfxMessageBox(CResources::Format(IDS_PRINTER_NOT_FOUND, info.m_strPrinterName));
+    return false;
+}
+
+bool CWinApp::PrintFromCommandLine(const CCommandLineInfo& info) {
+    if (!SelectPrinter(info) || m_pDocTemplate == nullptr) {
+        return false;
+    }
+    if (m_pDocTemplate->OpenDocumentFile(info.m_strFileName, false) == nullptr) {
+        return false;
+    }
+    CFrameWnd* pFrame = m_pDocTemplate->GetFrame();
+    pFrame->SendCommand(ID_FILE_PRINT_DIRECT);
+    CView* pView = pFrame->GetActiveView();
+    return pView != nullptr && pView->LastPrintSucceeded();
+}
+
+CDocument* CWinApp::OpenDocumentFile(const QString& pathName) {
+    return m_pDocTemplate != nullptr ? m_pDocTemplate->OpenDocumentFile(pathName) : nullptr;
+}
+
+void CWinApp::AddToRecentFileList(const QString& pathName) {
+    if (m_pRecentFileList != nullptr) {
+        m_pRecentFileList->Add(pathName);
+        SaveStdProfileSettings();
+    }
+}
+
+QPrinter& CWinApp::GetPrinter() {
+    if (m_pPrinter == nullptr) {
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *m_pPrinter;
+}
+
+void CWinApp::OnFileNew() {
+    if (m_pDocTemplate != nullptr) {
+        m_pDocTemplate->OpenDocumentFile(QString());
+    }
+}
+
+void CWinApp::OnFileOpen() {
+    const QString path = QFileDialog::getOpenFileName(AfxGetMainWnd(), CResources::LoadString(AFX_IDS_OPENFILE),
+                                                      QString(), CResources::LoadString(AFX_IDS_ALLFILTER));
+    if (!path.isEmpty()) {
+        OpenDocumentFile(path);
+    }
+}
+
+void CWinApp::OnFilePrintSetup() {
+    QPageSetupDialog dialog(&GetPrinter(), AfxGetMainWnd());
+    dialog.exec();
+}
+
+void CWinApp::OnOpenRecentFile(int nID) {
+    const int nIndex = nID - ID_FILE_MRU_FILE1;
+    if (m_pRecentFileList == nullptr || nIndex < 0 || nIndex >= m_pRecentFileList->GetSize()) {
+        return;
+    }
+    const QString path = (*m_pRecentFileList)[nIndex];
+    if (OpenDocumentFile(path) == nullptr) {
+        // The file is gone or unreadable: the error was shown, the entry goes.
+        m_pRecentFileList->Remove(nIndex);
+        SaveStdProfileSettings();
+    }
+}
+
+void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
+    CFrameWnd* pFrame = AfxGetMainWnd();
+    if (pCmdUI->m_pMenu == nullptr || pFrame == nullptr || m_pRecentFileList == nullptr) {
+        pCmdUI->Enable(false);
+        return;
+    }
+    QMenu* pMenu = pCmdUI->m_pMenu;
+    const int nCount = m_pRecentFileList->GetSize();
+    QAction* pPrevious = pCmdUI->m_pAction;
+    for (int i = 0; i < m_pRecentFileList->GetMaxSize(); ++i) {
+        QAction* pAction = pFrame->GetCommandAction(ID_FILE_MRU_FILE1 + i);
+        if (i > 0 && !pMenu->actions().contains(pAction)) {
+            const QList<QAction*> actions = pMenu->actions();
+            const qsizetype nAt = actions.indexOf(pPrevious) + 1;
+            pMenu->insertAction(nAt < actions.size() ? actions.at(nAt) : nullptr, pAction);
+        }
+        if (i < nCount) {
+            pAction->setText(m_pRecentFileList->GetMenuText(i));
+            pAction->setEnabled(true);
+            pAction->setVisible(true);
+        } else if (i == 0) {
+            pAction->setText(QString::fromUtf8("最近使ったﾌｧｲﾙ"));
+            pAction->setEnabled(false);
+            pAction->setVisible(true);
+        } else {
+            pAction->setVisible(false);
+        }
+        pPrevious = pAction;
+    }
+    pCmdUI->Enable(nCount > 0);
+}
+
+int AfxWinMain(CWinApp& app, int argc, char** argv) {
+    // --help and --version work without a display.
+    QStringList early;
+    for (int i = 1; i < argc; ++i) {
+        early << QString::fromLocal8Bit(argv[i]);
+    }
+    CCommandLineInfo probe;
+    probe.ParseArguments(early);
+    if (probe.m_nShellCommand == CCommandLineInfo::AppHelp || probe.m_nShellCommand == CCommandLineInfo::AppVersion) {
+        PrintLine(stdout, probe.m_nShellCommand == CCommandLineInfo::AppHelp ? CResources::LoadString(IDS_USAGE)
+                                                                            : VersionText());
+        return 0;
+    }
+
+    QApplication qtApp(argc, argv);
+    app.InitApplication();
+    app.SetArguments(QCoreApplication::arguments().mid(1));
+    if (!app.InitInstance()) {
+        app.ExitInstance();
+        return app.m_nExitCode;
+    }
+    return app.Run();
+}

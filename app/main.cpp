@@ -1,0 +1,3 @@
+#include "app/ZelvorandineApp.h"
+
+int main(int argc, char** argv) { return AfxWinMain(theApp, argc, argv); }

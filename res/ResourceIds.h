@@ -1,0 +1,108 @@
+#pragma once
+
+// Numeric ids of commands, controls and resources. The numbers are part of the program: tables,
+// message maps and tests refer to them.
+
+// Resources
+constexpr int IDR_MAINFRAME = 128;
+constexpr int IDR_ZELVORTYPE = 129;
+constexpr int IDD_ABOUTBOX = 100;
+constexpr int IDD_BACKGROUND = 130;
+constexpr int IDD_SPLASH = 133;
+constexpr int IDD_COLOR_SETTINGS = 137;
+constexpr int IDC_PEN_CURSOR = 131;
+constexpr int IDB_TITLE = 136;
+constexpr int IDR_PENBAR = 140;
+constexpr int IDC_COVER_CURSOR = 142;
+
+// Commands of the program
+constexpr int ID_BACKGROUND_SETTINGS = 137;
+constexpr int ID_PEN_FINE = 32775;
+constexpr int ID_PEN_MEDIUM = 32776;
+constexpr int ID_PEN_BOLD = 32777;
+constexpr int ID_PEN_COVER = 32778;
+constexpr int ID_VIEW_PENBAR = 32780;
+
+// Standard commands
+constexpr int ID_FILE_NEW = 57600;
+constexpr int ID_FILE_OPEN = 57601;
+constexpr int ID_FILE_CLOSE = 57602;
+constexpr int ID_FILE_SAVE = 57603;
+constexpr int ID_FILE_SAVE_AS = 57604;
+constexpr int ID_FILE_PAGE_SETUP = 57605;
+constexpr int ID_FILE_PRINT_SETUP = 57606;
+constexpr int ID_FILE_PRINT = 57607;
+constexpr int ID_FILE_PRINT_DIRECT = 57608;
+constexpr int ID_FILE_PRINT_PREVIEW = 57609;
+constexpr int ID_FILE_MRU_FILE1 = 57616;
+constexpr int ID_FILE_MRU_FILE16 = 57631;
+constexpr int ID_EDIT_CLEAR = 57632;
+constexpr int ID_EDIT_CLEAR_ALL = 57633;
+constexpr int ID_EDIT_COPY = 57634;
+constexpr int ID_EDIT_CUT = 57635;
+constexpr int ID_EDIT_FIND = 57636;
+constexpr int ID_EDIT_PASTE = 57637;
+constexpr int ID_EDIT_REPEAT = 57640;
+constexpr int ID_EDIT_REPLACE = 57641;
+constexpr int ID_EDIT_SELECT_ALL = 57642;
+constexpr int ID_EDIT_UNDO = 57643;
+constexpr int ID_EDIT_REDO = 57644;
+constexpr int ID_WINDOW_SPLIT = 57653;
+constexpr int ID_APP_ABOUT = 57664;
+constexpr int ID_APP_EXIT = 57665;
+constexpr int ID_HELP_INDEX = 57666;
+constexpr int ID_HELP_FINDER = 57667;
+constexpr int ID_HELP_USING = 57668;
+constexpr int ID_CONTEXT_HELP = 57669;
+constexpr int ID_HELP = 57670;
+constexpr int ID_DEFAULT_HELP = 57671;
+constexpr int ID_NEXT_PANE = 57680;
+constexpr int ID_PREV_PANE = 57681;
+constexpr int ID_VIEW_TOOLBAR = 59392;
+constexpr int ID_VIEW_STATUS_BAR = 59393;
+
+// Status bar indicators
+constexpr int ID_SEPARATOR = 0;
+constexpr int ID_INDICATOR_EXT = 59136;
+constexpr int ID_INDICATOR_CAPS = 59137;
+constexpr int ID_INDICATOR_NUM = 59138;
+constexpr int ID_INDICATOR_SCRL = 59139;
+constexpr int ID_INDICATOR_OVR = 59140;
+constexpr int ID_INDICATOR_REC = 59141;
+constexpr int ID_INDICATOR_KANA = 59142;
+
+// Control bar ids
+constexpr int AFX_IDW_TOOLBAR = 59392;
+constexpr int AFX_IDW_STATUS_BAR = 59393;
+
+// Framework strings
+constexpr int AFX_IDS_APP_TITLE = 57344;
+constexpr int AFX_IDS_IDLEMESSAGE = 57345;
+constexpr int AFX_IDS_HELPMODEMESSAGE = 57346;
+constexpr int AFX_IDS_UNTITLED = 61443;
+constexpr int AFX_IDS_PREVIEW_CLOSE = 61445;
+constexpr int AFX_IDP_FAILED_TO_OPEN_DOC = 61700;
+constexpr int AFX_IDP_FILE_NOT_FOUND = 61701;
+constexpr int AFX_IDS_OPENFILE = 61698;
+constexpr int AFX_IDS_ALLFILTER = 61697;
+constexpr int IDS_USAGE = 61800;
+constexpr int IDS_BAD_OPTION = 61801;
+constexpr int IDS_PRINTER_NOT_FOUND = 61802;
+constexpr int IDS_NO_PRINTER = 61803;
+constexpr int IDS_SAVE_FAILED = 61804;
+constexpr int IDS_HELP_TITLE = 61805;
+constexpr int IDS_VIEW_WHATS_THIS = 61807;
+
+// Dialog controls
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDC_STATIC = -1;
+constexpr int IDC_USE_THIS = 1000;
+constexpr int IDC_REDRAW = 1001;
+constexpr int IDC_RED_SLIDER = 1003;
+constexpr int IDC_GREEN_SLIDER = 1004;
+constexpr int IDC_BLUE_SLIDER = 1005;
+constexpr int IDC_SETTINGS_DONE = 1006;
+constexpr int IDC_COLOR_SETTINGS = 1007;
+constexpr int IDC_CONTRAST_SLIDER = 1007;
+constexpr int IDC_QUIT_PROGRAM = 1010;

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "res/ResourceIds.h"
+
+struct StringResource {
+    int nID;
+    const char* text; // UTF-8
+};
+
+// The string table. A command's text holds the status-bar prompt, a line break, then the tooltip.
+inline constexpr StringResource g_stringTable[] = {
+    {IDR_MAINFRAME, "Zelvorandine\n\nQuorim\n\n\nZelvorandine.Document\nQuorim Document"},
+    {AFX_IDS_APP_TITLE, "Zelvorandine"},
+    {AFX_IDS_IDLEMESSAGE, "ﾍﾙﾌﾟを表示するには [F1] を押してください。"},
+    {AFX_IDS_HELPMODEMESSAGE, "ﾍﾙﾌﾟを使用するｵﾌﾞｼﾞｪｸﾄを選択"},
+    {ID_FILE_NEW, "新規にﾌｧｲﾙを作成\n新規ﾌｧｲﾙ"},
+    {ID_FILE_OPEN, "既存のﾌｧｲﾙを開く\n開く"},
+    {ID_FILE_CLOSE, "作業中のﾌｧｲﾙを閉じる\n閉じる"},
+    {ID_FILE_SAVE, "作業中のﾌｧｲﾙを上書きして保存\n保存"},
+    {ID_FILE_SAVE_AS, "作業中のﾌｧｲﾙを新しい名前で保存\n名前をつけて保存"},
+    {ID_FILE_PAGE_SETUP, "印刷ｵﾌﾟｼｮﾝの変更\nﾍﾟｰｼﾞ ﾚｲｱｳﾄ"},
+    {ID_FILE_PRINT_SETUP, "ﾌﾟﾘﾝﾀ/印刷ｵﾌﾟｼｮﾝの変更\n印刷設定"},
+    {ID_FILE_PRINT, "作業中のﾌｧｲﾙを印刷\n印刷"},
+    {ID_FILE_PRINT_PREVIEW, "印刷ｲﾒｰｼﾞを表示\n印刷ﾌﾟﾚﾋﾞｭｰ"},
+    {57616, "指定のﾌｧｲﾙを開く"},
+    {57617, "指定のﾌｧｲﾙを開く"},
+    {57618, "指定のﾌｧｲﾙを開く"},
+    {57619, "指定のﾌｧｲﾙを開く"},
+    {57620, "指定のﾌｧｲﾙを開く"},
+    {57621, "指定のﾌｧｲﾙを開く"},
+    {57622, "指定のﾌｧｲﾙを開く"},
+    {57623, "指定のﾌｧｲﾙを開く"},
+    {57624, "指定のﾌｧｲﾙを開く"},
+    {57625, "指定のﾌｧｲﾙを開く"},
+    {57626, "指定のﾌｧｲﾙを開く"},
+    {57627, "指定のﾌｧｲﾙを開く"},
+    {57628, "指定のﾌｧｲﾙを開く"},
+    {57629, "指定のﾌｧｲﾙを開く"},
+    {57630, "指定のﾌｧｲﾙを開く"},
+    {57631, "指定のﾌｧｲﾙを開く"},
+    {ID_EDIT_CLEAR, "選択範囲を消去\n削除"},
+    {ID_EDIT_CLEAR_ALL, "すべて消去\nすべて削除"},
+    {ID_EDIT_COPY, "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\nｺﾋﾟｰ"},
+    {ID_EDIT_CUT, "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\n切り取り"},
+    {ID_EDIT_FIND, "指定した文字列の検索\n検索"},
+    {ID_EDIT_PASTE, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け\n貼り付け"},
+    {ID_EDIT_REPEAT, "直前に行った動作を繰り返す\n繰り返し"},
+    {ID_EDIT_REPLACE, "指定した文字列を他の文字列で置換\n置換"},
+    {ID_EDIT_SELECT_ALL, "ﾌｧｲﾙ内のすべてを選択\nすべて選択"},
+    {ID_EDIT_UNDO, "直前に行った動作を元に戻す\n元に戻す"},
+    {ID_EDIT_REDO, "取り消した操作をやり直す\nやり直し"},
+    {ID_WINDOW_SPLIT, "作業中のｳｨﾝﾄﾞｳを分割\n分割"},
+    {ID_APP_ABOUT, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"},
+    {ID_APP_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了"},
+    {ID_HELP_INDEX, "ﾍﾙﾌﾟの目次を表示\n目次"},
+    {ID_HELP_FINDER, "ﾍﾙﾌﾟのﾄﾋﾟｯｸ一覧を表示\nﾍﾙﾌﾟ ﾄﾋﾟｯｸ"},
+    {ID_HELP_USING, "ﾍﾙﾌﾟの使い方を表示\nﾍﾙﾌﾟの使い方"},
+    {ID_CONTEXT_HELP, "ﾎﾞﾀﾝ、ﾒﾆｭｰ、ｳｨﾝﾄﾞｳのﾍﾙﾌﾟを表示\nﾍﾙﾌﾟ"},
+    {ID_HELP, "作業中のﾀｽｸやｺﾏﾝﾄﾞのﾍﾙﾌﾟを表示\nﾍﾙﾌﾟ"},
+    {ID_NEXT_PANE, "次のｳｨﾝﾄﾞｳ ﾍﾟｲﾝに切り替え\n次のﾍﾟｲﾝ"},
+    {ID_PREV_PANE, "前のｳｨﾝﾄﾞｳ ﾍﾟｲﾝに切り替え\n前のﾍﾟｲﾝ"},
+    {ID_INDICATOR_EXT, "EXT"},
+    {ID_INDICATOR_CAPS, "CAP"},
+    {ID_INDICATOR_NUM, "NUM"},
+    {ID_INDICATOR_SCRL, "SCRL"},
+    {ID_INDICATOR_OVR, "OVR"},
+    {ID_INDICATOR_REC, "REC"},
+    {ID_INDICATOR_KANA, "ｶﾅ"},
+    {ID_VIEW_TOOLBAR, "ﾂｰﾙ ﾊﾞｰの 表示/非表示\nﾂｰﾙ ﾊﾞｰの表示切り替え"},
+    {ID_VIEW_STATUS_BAR, "ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示切り替え"},
+    {61184, "ｳｨﾝﾄﾞｳのｻｲｽﾞを変更"},
+    {61185, "ｳｨﾝﾄﾞｳの位置を変更"},
+    {61186, "ｳｨﾝﾄﾞｳを最小化する"},
+    {61187, "ｳｨﾝﾄﾞｳを最大化する"},
+    {61188, "次のｳｨﾝﾄﾞｳに切り替える"},
+    {61189, "前のｳｨﾝﾄﾞｳに切り替える"},
+    {61190, "作業中のｳｨﾝﾄﾞｳを閉じ、変更したﾌｧｲﾙの保存を指示"},
+    {61202, "ｳｨﾝﾄﾞｳを通常のｻｲｽﾞに戻す"},
+    {61203, "ｱﾌﾟﾘｹｰｼｮﾝの切り替え"},
+    {AFX_IDS_PREVIEW_CLOSE, "印刷ﾌﾟﾚﾋﾞｭｰ ﾓｰﾄﾞの終わり\nﾌﾟﾚﾋﾞｭｰのｷｬﾝｾﾙ"},
+
+    // Texts of the framework layer and of the Linux command line.
+    {AFX_IDS_UNTITLED, "無題"},
+    {AFX_IDS_OPENFILE, "開く"},
+    {AFX_IDS_ALLFILTER, "すべてのﾌｧｲﾙ (*)"},
+    {AFX_IDP_FAILED_TO_OPEN_DOC, "ﾌｧｲﾙ %1 を開くことができません。\n%2"},
+    {IDS_BAD_OPTION, "不明なｵﾌﾟｼｮﾝです: %1\n使い方は zelvorandine --help で表示されます。"},
+    {IDS_PRINTER_NOT_FOUND, "ﾌﾟﾘﾝﾀ %1 が見つかりません。"},
+    {IDS_NO_PRINTER, "使用できるﾌﾟﾘﾝﾀがありません。"},
+    {IDS_SAVE_FAILED, "ﾌｧｲﾙ %1 を保存できませんでした。\n%2\n\n画面の絵はそのまま残っています。"},
+    {IDS_HELP_TITLE, "Zelvorandine ﾍﾙﾌﾟ"},
+    {IDS_VIEW_WHATS_THIS, "描画領域: 左ﾎﾞﾀﾝでﾄﾞﾗｯｸﾞすると、黒い覆いを削って背景が現れます。"},
+    {IDS_USAGE, "使い方: zelvorandine [ｵﾌﾟｼｮﾝ] [ﾌｧｲﾙ]\n"
+                "\n"
+                "ﾗﾝﾀﾞﾑな背景を黒で覆い、ﾏｳｽで削って絵を描くﾌﾟﾛｸﾞﾗﾑです。\n"
+                "\n"
+                "  ﾌｧｲﾙ                     ﾌｧｲﾙを開いて起動します (内容は読みません)\n"
+                "  /p ﾌｧｲﾙ, -p ﾌｧｲﾙ         ｳｨﾝﾄﾞｳを表示せずに既定のﾌﾟﾘﾝﾀで印刷して終了します\n"
+                "  /pt ﾌｧｲﾙ ﾌﾟﾘﾝﾀ [ﾄﾞﾗｲﾊﾞ [ﾎﾟｰﾄ]]\n"
+                "                           指定したﾌﾟﾘﾝﾀで印刷して終了します\n"
+                "  --help                   この説明を表示して終了します\n"
+                "  --version                ﾊﾞｰｼﾞｮﾝを表示して終了します\n"
+                "  --                       これ以降の引数をﾌｧｲﾙ名として扱います\n"},
+};
