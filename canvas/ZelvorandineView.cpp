@@ -1,22 +1,375 @@
 #include "canvas/ZelvorandineView.h"
 
 #include "app/framework/FrameWnd.h"
+#include "app/framework/Resources.h"
 #include "app/framework/WinApp.h"
+#include "background/BackgroundDlg.h"
+#include "background/ColorSettings.h"
+#include "background/ColorSettingsDlg.h"
+#include "background/ShapeGenerator.h"
+#include "background/SplashDlg.h"
+#include "canvas/Compositor.h"
+#include "canvas/ImageSurface.h"
+#include "output/BmpWriter.h"
+#include "output/SaveAsDialog.h"
 #include "res/ResourceIds.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QPrinter>
+#include <QTimer>
 
 IMPLEMENT_DYNCREATE(CZelvorandineView, CView)
 
 BEGIN_MESSAGE_MAP(CZelvorandineView, CView)
+ON_COMMAND(ID_FILE_NEW, GenerateBackground)
+ON_COMMAND(ID_BACKGROUND_SETTINGS, OnBackgroundSettings)
 ON_COMMAND(ID_APP_EXIT, OnAppExit)
+ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
+ON_COMMAND(ID_PEN_FINE, OnPenFine)
+ON_COMMAND(ID_PEN_MEDIUM, OnPenMedium)
+ON_COMMAND(ID_PEN_BOLD, OnPenBold)
+ON_COMMAND(ID_PEN_COVER, OnPenCover)
 END_MESSAGE_MAP()
 
-CZelvorandineView::CZelvorandineView() = default;
+bool CZelvorandineView::s_bFirstPaintDone = false;
+
+namespace {
+
+constexpr int kMaxAttempts = 100;
+constexpr int kPrintScale = 10;
+
+enum BackgroundChoice { kRedraw = 0, kUseThis = 1, kSettings = 2, kQuit = 3 };
+
+QImage BlackLayer(int nWidth, int nHeight) {
+    QImage layer(nWidth, nHeight, QImage::Format_RGB32);
+    layer.fill(Qt::black);
+    return layer;
+}
+
+} // namespace
+
+CZelvorandineView::CZelvorandineView() : m_strName(QString::fromUtf8("名称未決定")) {
+    setObjectName(QStringLiteral("zelvorandineView"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setWhatsThis(CResources::LoadString(IDS_VIEW_WHATS_THIS));
+}
 
 CZelvorandineView::~CZelvorandineView() = default;
+
+int CZelvorandineView::OnCreate() {
+    m_hCursor = CResources::LoadCursor(IDC_PEN_CURSOR);
+    return 0;
+}
+
+// ---- the window surface ------------------------------------------------------------------------
+
+void CZelvorandineView::ResizeSurface(const QSize& size) {
+    if (size == m_surface.size()) {
+        return;
+    }
+    QImage surface(size.expandedTo(QSize(0, 0)), QImage::Format_RGB32);
+    surface.fill(palette().color(QPalette::Window));
+    if (!m_surface.isNull() && !surface.isNull()) {
+        CCompositor::Copy(surface, QPoint(0, 0), m_surface, m_surface.rect());
+    }
+    m_surface = surface;
+}
+
+void CZelvorandineView::resizeEvent(QResizeEvent* e) {
+    ResizeSurface(e->size());
+    CView::resizeEvent(e);
+}
+
+void CZelvorandineView::paintEvent(QPaintEvent* e) {
+    ResizeSurface(size());
+    OnDraw(e->rect());
+    QPainter painter(this);
+    painter.drawImage(e->rect(), m_surface, e->rect());
+}
+
+void CZelvorandineView::OnDraw(const QRect& clip) {
+    if (!s_bFirstPaintDone) {
+        s_bFirstPaintDone = true;
+        CImageSurface(m_surface).FillBlack(0, 0, m_surface.width(), m_surface.height());
+        // No nested event loop inside a paint: the splash and the choice run right after it.
+        QTimer::singleShot(0, this, &CZelvorandineView::RunFirstPaintSequence);
+        return;
+    }
+    const QRect area = clip & QRect(0, 0, m_nLayerWidth, m_nLayerHeight);
+    if (!m_bmpCover.isNull() && !m_bmpColor.isNull()) {
+        CCompositor::AndInto(m_bmpCover, m_bmpColor, area);
+        CCompositor::Copy(m_surface, area.topLeft(), m_bmpCover, area);
+    } else if (!m_bmpColor.isNull()) {
+        // The choice dialog is open: the offered background shows.
+        CCompositor::Copy(m_surface, area.topLeft(), m_bmpColor, area);
+    }
+}
+
+void CZelvorandineView::RunFirstPaintSequence() {
+    QPointer<CZelvorandineView> self(this);
+    {
+        CSplashDlg splash;
+        splash.DoModal();
+    }
+    if (self) {
+        GenerateBackground();
+    }
+}
+
+void CZelvorandineView::Compose(const QRect& rect) {
+    setCursor(m_hCursor);
+    if (m_bReady != 1 || m_bmpCover.isNull() || m_bmpColor.isNull()) {
+        return;
+    }
+    const QRect area = rect & QRect(0, 0, m_nLayerWidth, m_nLayerHeight);
+    if (area.isEmpty()) {
+        return;
+    }
+    CCompositor::AndInto(m_bmpCover, m_bmpColor, area);
+    CCompositor::Copy(m_surface, area.topLeft(), m_bmpCover, area);
+    update(area);
+}
+
+void CZelvorandineView::Compose() { Compose(QRect(0, 0, m_nLayerWidth, m_nLayerHeight)); }
+
+// ---- background choice -------------------------------------------------------------------------
+
+void CZelvorandineView::GenerateBackground() {
+    QPointer<CZelvorandineView> self(this);
+    bool bQuit = false;
+    m_bmpCover = QImage();
+    m_bmpColor = QImage();
+
+    CBackgroundDlg dialog;
+    for (int nAttempt = 1;; ++nAttempt) {
+        ResizeSurface(size());
+        CImageSurface windowDC(m_surface);
+        g_generator.Draw(windowDC);
+        m_nLayerWidth = m_surface.width();
+        m_nLayerHeight = m_surface.height();
+        m_bmpColor = m_surface.copy();
+        update();
+
+        const int nResult = dialog.DoModal();
+        if (!self) {
+            return;
+        }
+        if (nResult == kUseThis) {
+            break;
+        }
+        if (nResult == kSettings) {
+            OnBackgroundSettings();
+            if (!self) {
+                return;
+            }
+        } else if (nResult == kQuit) {
+            bQuit = true;
+            break;
+        }
+        if (nAttempt >= kMaxAttempts) {
+            break;
+        }
+    }
+
+    m_bmpCover = BlackLayer(m_nLayerWidth, m_nLayerHeight);
+    ResizeSurface(size());
+    CCompositor::Copy(m_surface, QPoint(0, 0), m_bmpCover, m_bmpCover.rect());
+    update();
+    m_bReady = 1;
+
+    if (bQuit) {
+        OnAppExit();
+    }
+}
+
+void CZelvorandineView::OnBackgroundSettings() {
+    CColorSettingsDlg dialog;
+    dialog.m_nRedPos = g_colorSettings.nRed;
+    dialog.m_nGreenPos = g_colorSettings.nGreen;
+    dialog.m_nBluePos = g_colorSettings.nBlue;
+    dialog.m_nContrastPos = g_colorSettings.nContrast;
+    if (dialog.DoModal() == IDOK) {
+        g_colorSettings.nRed = dialog.m_nRedPos;
+        g_colorSettings.nGreen = dialog.m_nGreenPos;
+        g_colorSettings.nBlue = dialog.m_nBluePos;
+        g_colorSettings.nContrast = dialog.m_nContrastPos;
+    }
+    g_generator.m_nRed = g_colorSettings.nRed;
+    g_generator.m_nGreen = g_colorSettings.nGreen;
+    g_generator.m_nBlue = g_colorSettings.nBlue;
+    g_generator.m_nContrast = g_colorSettings.nContrast;
+}
 
 void CZelvorandineView::OnAppExit() {
     // The frame may be gone when close() returns: nothing may follow it here.
     if (CFrameWnd* pMainWnd = AfxGetMainWnd()) {
         pMainWnd->close();
+    }
+}
+
+// ---- printing ----------------------------------------------------------------------------------
+
+QRect CZelvorandineView::PrintRect(const QSize& picture, const QRect& pageRect) {
+    if (picture.isEmpty() || pageRect.isEmpty()) {
+        return {};
+    }
+    const qint64 nWidth = qint64(picture.width()) * kPrintScale;
+    const qint64 nHeight = qint64(picture.height()) * kPrintScale;
+    if (nWidth <= pageRect.width() && nHeight <= pageRect.height()) {
+        return QRect(pageRect.topLeft(), QSize(int(nWidth), int(nHeight)));
+    }
+    // Too large for the page: scaled down, proportions kept, rather than cut off.
+    const double scale = std::min(double(pageRect.width()) / double(picture.width()),
+                                  double(pageRect.height()) / double(picture.height()));
+    const QSize fitted(qMax(1, int(picture.width() * scale)), qMax(1, int(picture.height() * scale)));
+    return QRect(pageRect.topLeft(), fitted);
+}
+
+void CZelvorandineView::OnPrint(QPainter& painter, QPrinter& printer) {
+    if (m_bmpCover.isNull() || m_bmpColor.isNull()) {
+        return;
+    }
+    CCompositor::AndInto(m_bmpCover, m_bmpColor, m_bmpCover.rect());
+    const QRect page(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(PrintRect(m_bmpCover.size(), page), m_bmpCover);
+}
+
+// ---- etching -----------------------------------------------------------------------------------
+
+void CZelvorandineView::SelectTool(int nCursorID, int nPenWidth, int bReveal) {
+    m_hCursor = CResources::LoadCursor(nCursorID);
+    m_nPenWidth = nPenWidth;
+    m_bReveal = bReveal;
+}
+
+void CZelvorandineView::OnPenFine() { SelectTool(IDC_PEN_CURSOR, 1, 1); }
+void CZelvorandineView::OnPenMedium() { SelectTool(IDC_PEN_CURSOR, 2, 1); }
+void CZelvorandineView::OnPenBold() { SelectTool(IDC_PEN_CURSOR, 4, 1); }
+void CZelvorandineView::OnPenCover() { SelectTool(IDC_COVER_CURSOR, 10, 0); }
+
+template <class Draw>
+void CZelvorandineView::DrawOnCover(Draw draw) {
+    if (m_bmpCover.isNull()) {
+        return;
+    }
+    const PackedColor color = m_bReveal == 1 ? kWhite : kBlack;
+    CImageSurface dc(m_bmpCover);
+    dc.SelectPen(CPenSpec{m_nPenWidth, color});
+    dc.SelectBrush(color);
+    draw(dc, color);
+    Compose(dc.TakeDirtyRect());
+}
+
+void CZelvorandineView::OnLButtonDown(Qt::KeyboardModifiers, const QPoint& point) {
+    setCursor(m_hCursor);
+    m_ptLast = point;
+    m_ptDown = point;
+    m_bHaveLast = true;
+    m_bHaveDown = true;
+}
+
+void CZelvorandineView::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point) {
+    setCursor(m_hCursor);
+    if (!(buttons & Qt::LeftButton)) {
+        return;
+    }
+    // With the button held the toolkit keeps reporting moves outside the view: the stroke pauses there
+    // and goes on from the last point seen inside.
+    if (!rect().contains(point)) {
+        return;
+    }
+    if (!m_bHaveLast) {
+        m_ptLast = point;
+        m_bHaveLast = true;
+    }
+    const QPoint from = m_ptLast;
+    DrawOnCover([&](CImageSurface& dc, PackedColor) {
+        dc.MoveTo(from.x(), from.y());
+        dc.LineTo(point.x(), point.y());
+        if (m_bReveal == 0) {
+            const int h = m_nPenWidth / 2;
+            dc.Ellipse(point.x() - h, point.y() - h, point.x() + h, point.y() + h);
+        }
+    });
+    m_ptLast = point;
+}
+
+void CZelvorandineView::OnLButtonUp(Qt::KeyboardModifiers, const QPoint& point) {
+    setCursor(m_hCursor);
+    if (!m_bHaveDown) {
+        m_ptDown = point;
+        m_bHaveDown = true;
+    }
+    if (point != m_ptDown) {
+        return;
+    }
+    DrawOnCover([&](CImageSurface& dc, PackedColor color) {
+        if (m_nPenWidth == 1) {
+            dc.SetPixel(point.x(), point.y(), color);
+        }
+        dc.Rectangle(point.x(), point.y(), point.x() + m_nPenWidth, point.y() + m_nPenWidth);
+    });
+}
+
+void CZelvorandineView::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) {
+        OnLButtonDown(e->modifiers(), e->position().toPoint());
+    }
+    CView::mousePressEvent(e);
+}
+
+void CZelvorandineView::mouseMoveEvent(QMouseEvent* e) {
+    OnMouseMove(e->buttons(), e->position().toPoint());
+    CView::mouseMoveEvent(e);
+}
+
+void CZelvorandineView::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) {
+        OnLButtonUp(e->modifiers(), e->position().toPoint());
+    }
+    CView::mouseReleaseEvent(e);
+}
+
+// ---- saving ------------------------------------------------------------------------------------
+
+bool CZelvorandineView::SavePicture(const QString& fileName) {
+    ResizeSurface(size());
+    QString reason;
+    CBmpWriter writer;
+    if (writer.WritePicture(m_surface, fileName, &reason)) {
+        return true;
+    }
+    AfxMessageBox(CResources::Format(IDS_SAVE_FAILED, QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()),
+                                     reason),
+                  QMessageBox::Critical);
+    return false;
+}
+
+void CZelvorandineView::OnFileSave() { SavePicture(m_strName); }
+
+void CZelvorandineView::OnFileSaveAs() {
+    const std::optional<QString> chosen = CSaveAsDialog::Ask(m_strName, AfxGetMainWnd());
+    if (!chosen) {
+        // Cancelled: no file is written and neither the name nor the title changes.
+        return;
+    }
+    const QFileInfo file(*chosen);
+    if (!SavePicture(file.absoluteFilePath())) {
+        return;
+    }
+    // Later saves write into the folder the user confirmed, under the chosen name.
+    QDir::setCurrent(file.absolutePath());
+    m_strName = file.fileName();
+    if (CFrameWnd* pMainWnd = AfxGetMainWnd()) {
+        pMainWnd->SetWindowText(m_strName);
     }
 }

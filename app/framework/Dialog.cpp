@@ -46,7 +46,9 @@ int CDialog::DoModal() {
     }
     m_bEnded = false;
     setResult(IDCANCEL);
-    OnInitDialog();
+    if (OnInitDialog()) {
+        FocusFirstTabStop();
+    }
     if (m_bEnded) {
         return result();
     }
@@ -56,6 +58,18 @@ int CDialog::DoModal() {
 void CDialog::EndDialog(int nResult) {
     m_bEnded = true;
     done(nResult);
+}
+
+void CDialog::FocusFirstTabStop() {
+    for (int i = 0; i < m_template.nControls; ++i) {
+        const DialogControl& control = m_template.controls[i];
+        if ((control.style & kStyleTabStop) != 0) {
+            if (QWidget* pWidget = GetDlgItem(control.nID)) {
+                pWidget->setFocus(Qt::OtherFocusReason);
+                return;
+            }
+        }
+    }
 }
 
 QWidget* CDialog::GetDlgItem(int nID) const {

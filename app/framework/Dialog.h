@@ -40,6 +40,8 @@ protected:
 
 private:
     void CreateControls();
+    // Like a new dialog window, the first tab stop of the template takes the focus.
+    void FocusFirstTabStop();
 
     const DialogTemplate& m_template;
     std::map<int, QWidget*> m_controls;

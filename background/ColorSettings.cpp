@@ -1,0 +1,3 @@
+#include "background/ColorSettings.h"
+
+SColorSettings g_colorSettings;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+// The program's pseudo-random source: values 0 .. 32767 from the linear congruential generator
+// x := x * 214013 + 2531011 (mod 2^32), value (x >> 16) & 0x7FFF. It is seeded with 1 on first use, once
+// per process, so the same choices give the same backgrounds in every run.
+class CRandomSource {
+public:
+    static constexpr int kMaxValue = 32767;
+
+    // The next value; seeds with 1 first if nothing has seeded the source yet.
+    static int Next() {
+        if (!ms_bSeeded) {
+            Seed(1);
+        }
+        ms_nState = ms_nState * 214013u + 2531011u;
+        return static_cast<int>((ms_nState >> 16) & 0x7FFFu);
+    }
+
+    static void Seed(std::uint32_t nSeed) {
+        ms_nState = nSeed;
+        ms_bSeeded = true;
+    }
+
+    static bool IsSeeded() { return ms_bSeeded; }
+
+    // Back to the state of a fresh process: unseeded, so that the next value seeds with 1 again.
+    static void Reset();
+
+private:
+    static inline std::uint32_t ms_nState = 0;
+    static inline bool ms_bSeeded = false;
+};
