@@ -23,9 +23,13 @@ inline int ScaleBelow(int r, int n) {
     return static_cast<int>(static_cast<double>(std::int64_t{r} * n) * kInverseMax);
 }
 
-int ClampCeiling(int n) { return std::clamp(n, -CShapeGenerator::kCeilingLimit, CShapeGenerator::kCeilingLimit); }
+int ClampCeiling(int n) {
+    return std::clamp(n, -CShapeGenerator::kCeilingLimit, CShapeGenerator::kCeilingLimit);
+}
 
-int ClampToInt(std::int64_t n) { return static_cast<int>(std::clamp<std::int64_t>(n, INT_MIN, INT_MAX)); }
+int ClampToInt(std::int64_t n) {
+    return static_cast<int>(std::clamp<std::int64_t>(n, INT_MIN, INT_MAX));
+}
 
 // How many of the source's values give each channel value below one ceiling.
 struct SChannel {
@@ -76,8 +80,10 @@ struct CShapeGenerator::SColorTables {
     std::int64_t nAccepted; // accepted (red, green, blue) source-value triples at nFloor, out of 2^45
     bool bReachable;        // the floor is not above the reachable maximum
     bool bRetryLoop;
-    std::vector<std::int64_t> blueAtLeast;      // [i]: blue source values giving blue.nLow + i or more
-    std::vector<std::int64_t> greenBlueAtLeast; // [i]: (green, blue) pairs with sum green.nLow + blue.nLow + i or more
+    // [i]: blue source values giving blue.nLow + i or more.
+    std::vector<std::int64_t> blueAtLeast;
+    // [i]: (green, blue) source-value pairs giving a sum of green.nLow + blue.nLow + i or more.
+    std::vector<std::int64_t> greenBlueAtLeast;
 
     SColorTables(int r, int g, int b, int floor)
         : nRedField(r), nGreenField(g), nBlueField(b), nFloorField(floor), nRed(ClampCeiling(r)),
@@ -103,7 +109,8 @@ struct CShapeGenerator::SColorTables {
         nFloor = std::min(floor, nMaxSum);
         nAccepted = 0;
         for (int i = 0; i < red.Size(); ++i) {
-            nAccepted += red.counts[static_cast<std::size_t>(i)] * GreenBlueAtLeast(Below(nFloor, red.nLow + i));
+            nAccepted +=
+                red.counts[static_cast<std::size_t>(i)] * GreenBlueAtLeast(Below(nFloor, red.nLow + i));
         }
         bRetryLoop = bReachable && nAccepted * kMaxExpectedAttempts >= kAllTriples;
     }
@@ -171,7 +178,9 @@ CShapeGenerator::CShapeGenerator(int nRed, int nGreen, int nBlue, int nContrast,
 
 CShapeGenerator::~CShapeGenerator() = default;
 
-int CShapeGenerator::RandomBelow(int n) { return ScaleBelow(CRandomSource::Next(), n); }
+int CShapeGenerator::RandomBelow(int n) {
+    return ScaleBelow(CRandomSource::Next(), n);
+}
 
 const CShapeGenerator::SColorTables& CShapeGenerator::TablesForFields() const {
     if (!m_pTables || !m_pTables->Matches(m_nRed, m_nGreen, m_nBlue, m_nContrast)) {
@@ -185,9 +194,13 @@ double CShapeGenerator::AcceptanceProbability() const {
     return tables.bReachable ? static_cast<double>(tables.nAccepted) / static_cast<double>(kAllTriples) : 0.0;
 }
 
-bool CShapeGenerator::UsesRetryLoop() const { return TablesForFields().bRetryLoop; }
+bool CShapeGenerator::UsesRetryLoop() const {
+    return TablesForFields().bRetryLoop;
+}
 
-PackedColor CShapeGenerator::RandomColor() { return RandomColor(TablesForFields()); }
+PackedColor CShapeGenerator::RandomColor() {
+    return RandomColor(TablesForFields());
+}
 
 PackedColor CShapeGenerator::RandomColor(const SColorTables& tables) {
     if (!tables.bRetryLoop) {

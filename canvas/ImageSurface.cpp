@@ -26,10 +26,10 @@ bool InsideEllipse(i64 X, i64 Y, i64 Dx, i64 Dy) {
     return x * x + y * y < 1.0L;
 }
 
-// The largest X of the row's parity inside the ellipse in row Y, or -1 when the row lies outside it.
-// The middle rows reach the full width and every row keeps at least its centre pixels, so that the
-// figure fills its box even when it is one or two pixels thin.
-i64 HalfSpan(i64 Y, i64 Dx, i64 Dy, i64 parity) {
+// The largest X of the row's parity inside the ellipse in row Y, or -1 when the row holds none. With
+// bFillBox the middle rows reach the full width and every row keeps at least its centre pixels, so that
+// a figure fills its box even when it is one or two pixels thin.
+i64 HalfSpan(i64 Y, i64 Dx, i64 Dy, i64 parity, bool bFillBox) {
     if (Dx <= 0 || Dy <= 0 || Y >= Dy || -Y >= Dy) {
         return -1;
     }
@@ -40,7 +40,7 @@ i64 HalfSpan(i64 Y, i64 Dx, i64 Dy, i64 parity) {
     if (full < 0) {
         return -1;
     }
-    if (Y >= -1 && Y <= 1) {
+    if (bFillBox && Y >= -1 && Y <= 1) {
         return full;
     }
     const double ratio = static_cast<double>(Y) / static_cast<double>(Dy);
@@ -55,6 +55,9 @@ i64 HalfSpan(i64 Y, i64 Dx, i64 Dy, i64 parity) {
     }
     while (k > parity && !InsideEllipse(k, Y, Dx, Dy)) {
         k -= 2;
+    }
+    if (!bFillBox && !InsideEllipse(k, Y, Dx, Dy)) {
+        return -1;
     }
     return k;
 }
@@ -187,15 +190,20 @@ CImageSurface::CImageSurface(QImage& image) : m_image(image) {
     TakeDirtyRect();
 }
 
-CPenSpec CImageSurface::SelectPen(CPenSpec pen) { return std::exchange(m_pen, pen); }
+CPenSpec CImageSurface::SelectPen(CPenSpec pen) {
+    return std::exchange(m_pen, pen);
+}
 
-PackedColor CImageSurface::SelectBrush(PackedColor brush) { return std::exchange(m_brush, brush); }
+PackedColor CImageSurface::SelectBrush(PackedColor brush) {
+    return std::exchange(m_brush, brush);
+}
 
 QRect CImageSurface::TakeDirtyRect() {
     QRect rc;
     if (m_nDirtyLeft < m_nDirtyRight && m_nDirtyTop < m_nDirtyBottom) {
         rc = QRect(static_cast<int>(m_nDirtyLeft), static_cast<int>(m_nDirtyTop),
-                   static_cast<int>(m_nDirtyRight - m_nDirtyLeft), static_cast<int>(m_nDirtyBottom - m_nDirtyTop));
+                   static_cast<int>(m_nDirtyRight - m_nDirtyLeft),
+                   static_cast<int>(m_nDirtyBottom - m_nDirtyTop));
     }
     m_nDirtyLeft = m_nDirtyTop = INT_MAX;
     m_nDirtyRight = m_nDirtyBottom = INT_MIN;
@@ -230,8 +238,8 @@ void CImageSurface::Rectangle(int l, int t, int r, int b) {
         return;
     }
     const i64 w = std::max(1, m_pen.nWidth);
-    // The outline band is w wide and centred on the one-pixel outline, the extra pixel of an even
-    // width going outwards on the right and bottom.
+    // The outline band is w wide and centred on the one-pixel outline; an even width puts its extra
+    // pixel to the right of and below that outline.
     const i64 outerLeft = l - (w - 1) / 2;
     const i64 outerTop = t - (w - 1) / 2;
     const i64 outerRight = i64{r} + w / 2; // exclusive
@@ -265,84 +273,51 @@ void CImageSurface::Ellipse(int l, int t, int r, int b) {
     if (l == r || t == b) {
         return;
     }
-    if (m_pen.nWidth <= 1) {
-        ThinEllipse(l, t, r, b);
-    } else {
-        WideEllipse(l, t, r, b, m_pen.nWidth);
-    }
-}
-
-void CImageSurface::ThinEllipse(int l, int t, int r, int b) {
-    const i64 dx = i64{r} - l;
-    const i64 dy = i64{b} - t;
+    // Rows are spans symmetric about the centre, kept as half-widths in half-pixel units.
+    const i64 w = std::max(1, m_pen.nWidth);
+    const bool bThin = w == 1;
     const i64 cx = i64{l} + r - 1;
     const i64 cy = i64{t} + b - 1;
-    const i64 parity = (dx - 1) & 1;
-    struct SSpan {
-        i64 left, right; // left > right: empty
-    };
-    auto span = [&](i64 y) {
-        const i64 k = HalfSpan(2 * y - cy, dx, dy, parity);
-        return k < 0 ? SSpan{1, 0} : SSpan{(cx - k) / 2, (cx + k) / 2};
-    };
+    const i64 parity = (i64{r} - l - 1) & 1;
+    // A wider pen's band runs from w/2 outside the curve to w/2 inside it.
+    const i64 outerX = bThin ? i64{r} - l : i64{r} - l + w;
+    const i64 outerY = bThin ? i64{b} - t : i64{b} - t + w;
+    const i64 innerX = i64{r} - l - w;
+    const i64 innerY = i64{b} - t - w;
+    auto outer = [&](i64 y) { return HalfSpan(2 * y - cy, outerX, outerY, parity, true); };
     const std::uint32_t pen = ToPixel(m_pen.color);
     const std::uint32_t brush = ToPixel(m_brush);
-    const i64 yBegin = std::max<i64>(t, 0);
-    const i64 yEnd = std::min<i64>(b, m_image.height());
+    const i64 yBegin = std::max<i64>(i64{t} - w, 0);
+    const i64 yEnd = std::min<i64>(i64{b} + w, m_image.height());
     if (yBegin >= yEnd) {
         return;
     }
-    SSpan above = span(yBegin - 1);
-    SSpan here = span(yBegin);
+    i64 above = outer(yBegin - 1);
+    i64 here = outer(yBegin);
     for (i64 y = yBegin; y < yEnd; ++y) {
-        const SSpan below = span(y + 1);
-        // Interior: the pixels whose four neighbours all lie in the figure; the rest is outline.
-        const i64 inLeft = std::max({above.left, here.left + 1, below.left});
-        const i64 inRight = std::min({above.right, here.right - 1, below.right});
-        if (inLeft > inRight) {
-            FillSpan(y, here.left, here.right + 1, pen);
-        } else {
-            FillSpan(y, here.left, inLeft, pen);
-            FillSpan(y, inLeft, inRight + 1, brush);
-            FillSpan(y, inRight + 1, here.right + 1, pen);
+        const i64 below = outer(y + 1);
+        if (here >= 0) {
+            // The brush never reaches the figure's edge: a pixel with a neighbour outside is outline.
+            i64 fill = std::min({above, below, here - 2});
+            if (!bThin) {
+                fill = std::min(fill, HalfSpan(2 * y - cy, innerX, innerY, parity, false));
+            }
+            if (fill < 0) {
+                FillSpan(y, (cx - here) / 2, (cx + here) / 2 + 1, pen);
+            } else {
+                FillSpan(y, (cx - here) / 2, (cx - fill) / 2, pen);
+                FillSpan(y, (cx - fill) / 2, (cx + fill) / 2 + 1, brush);
+                FillSpan(y, (cx + fill) / 2 + 1, (cx + here) / 2 + 1, pen);
+            }
         }
         above = here;
         here = below;
     }
 }
 
-void CImageSurface::WideEllipse(int l, int t, int r, int b, int nPen) {
-    const i64 w = nPen;
-    const i64 cx = i64{l} + r - 1;
-    const i64 cy = i64{t} + b - 1;
-    const i64 parity = (i64{r} - l - 1) & 1;
-    // The outline band runs from w/2 outside the curve to w/2 inside it.
-    const i64 outerX = i64{r} - l + w;
-    const i64 outerY = i64{b} - t + w;
-    const i64 innerX = i64{r} - l - w;
-    const i64 innerY = i64{b} - t - w;
-    const std::uint32_t pen = ToPixel(m_pen.color);
-    const std::uint32_t brush = ToPixel(m_brush);
-    const i64 yBegin = std::max<i64>(t - w, 0);
-    const i64 yEnd = std::min<i64>(i64{b} + w, m_image.height());
-    for (i64 y = yBegin; y < yEnd; ++y) {
-        const i64 Y = 2 * y - cy;
-        const i64 outer = HalfSpan(Y, outerX, outerY, parity);
-        if (outer < 0) {
-            continue;
-        }
-        const i64 inner = HalfSpan(Y, innerX, innerY, parity);
-        if (inner < 0) {
-            FillSpan(y, (cx - outer) / 2, (cx + outer) / 2 + 1, pen);
-        } else {
-            FillSpan(y, (cx - outer) / 2, (cx - inner) / 2, pen);
-            FillSpan(y, (cx - inner) / 2, (cx + inner) / 2 + 1, brush);
-            FillSpan(y, (cx + inner) / 2 + 1, (cx + outer) / 2 + 1, pen);
-        }
-    }
+void CImageSurface::MoveTo(int x, int y) {
+    m_ptCurrent = QPoint(x, y);
 }
-
-void CImageSurface::MoveTo(int x, int y) { m_ptCurrent = QPoint(x, y); }
 
 void CImageSurface::LineTo(int x, int y) {
     const QPoint from = m_ptCurrent;
@@ -423,7 +398,9 @@ void CImageSurface::WideLine(int x0, int y0, int x1, int y1, int nPen) {
     }
 }
 
-void CImageSurface::SetPixel(int x, int y, PackedColor color) { FillSpan(y, x, i64{x} + 1, ToPixel(color)); }
+void CImageSurface::SetPixel(int x, int y, PackedColor color) {
+    FillSpan(y, x, i64{x} + 1, ToPixel(color));
+}
 
 void CImageSurface::FillBlack(int l, int t, int r, int b) {
     if (l > r) {

@@ -44,8 +44,6 @@ public:
 private:
     // Pixels x0 .. x1 - 1 of row y, whatever part of them lies in the image.
     void FillSpan(std::int64_t y, std::int64_t x0, std::int64_t x1, std::uint32_t pixel);
-    void ThinEllipse(int l, int t, int r, int b);
-    void WideEllipse(int l, int t, int r, int b, int nPen);
     void ThinLine(int x0, int y0, int x1, int y1);
     void WideLine(int x0, int y0, int x1, int y1, int nPen);
 
