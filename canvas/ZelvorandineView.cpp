@@ -89,6 +89,7 @@ void CZelvorandineView::resizeEvent(QResizeEvent* e) {
 }
 
 void CZelvorandineView::paintEvent(QPaintEvent* e) {
+    m_rcToShow = QRect();
     ResizeSurface(size());
     OnDraw(e->rect());
     QPainter painter(this);
@@ -125,7 +126,7 @@ void CZelvorandineView::RunFirstPaintSequence() {
 }
 
 void CZelvorandineView::Compose(const QRect& rect) {
-    setCursor(m_hCursor);
+    SetPenCursor();
     if (m_bReady != 1 || m_bmpCover.isNull() || m_bmpColor.isNull()) {
         return;
     }
@@ -135,7 +136,10 @@ void CZelvorandineView::Compose(const QRect& rect) {
     }
     CCompositor::AndInto(m_bmpCover, m_bmpColor, area);
     CCompositor::Copy(m_surface, area.topLeft(), m_bmpCover, area);
-    update(area);
+    // Moves that come faster than paints would pile up their rectangles in the toolkit's dirty region,
+    // each one costing more than the last; one growing rectangle keeps it a single rectangle.
+    m_rcToShow |= area;
+    update(m_rcToShow);
 }
 
 void CZelvorandineView::Compose() { Compose(QRect(0, 0, m_nLayerWidth, m_nLayerHeight)); }
@@ -240,10 +244,20 @@ void CZelvorandineView::OnPrint(QPainter& painter, QPrinter& printer) {
     CCompositor::AndInto(m_bmpCover, m_bmpColor, m_bmpCover.rect());
     const QRect page(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // Printing goes through PDF, where pictures are JPEG by default: that would bleed the colour of a thin
+    // etched line into the black around it.
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
     painter.drawImage(PrintRect(m_bmpCover.size(), page), m_bmpCover);
 }
 
 // ---- etching -----------------------------------------------------------------------------------
+
+void CZelvorandineView::SetPenCursor() {
+    // Setting the same cursor again would make the platform rebuild it on every mouse move.
+    if (!testAttribute(Qt::WA_SetCursor) || cursor() != m_hCursor) {
+        setCursor(m_hCursor);
+    }
+}
 
 void CZelvorandineView::SelectTool(int nCursorID, int nPenWidth, int bReveal) {
     m_hCursor = CResources::LoadCursor(nCursorID);
@@ -270,7 +284,7 @@ void CZelvorandineView::DrawOnCover(Draw draw) {
 }
 
 void CZelvorandineView::OnLButtonDown(Qt::KeyboardModifiers, const QPoint& point) {
-    setCursor(m_hCursor);
+    SetPenCursor();
     m_ptLast = point;
     m_ptDown = point;
     m_bHaveLast = true;
@@ -278,7 +292,7 @@ void CZelvorandineView::OnLButtonDown(Qt::KeyboardModifiers, const QPoint& point
 }
 
 void CZelvorandineView::OnMouseMove(Qt::MouseButtons buttons, const QPoint& point) {
-    setCursor(m_hCursor);
+    SetPenCursor();
     if (!(buttons & Qt::LeftButton)) {
         return;
     }
@@ -304,12 +318,9 @@ void CZelvorandineView::OnMouseMove(Qt::MouseButtons buttons, const QPoint& poin
 }
 
 void CZelvorandineView::OnLButtonUp(Qt::KeyboardModifiers, const QPoint& point) {
-    setCursor(m_hCursor);
-    if (!m_bHaveDown) {
-        m_ptDown = point;
-        m_bHaveDown = true;
-    }
-    if (point != m_ptDown) {
+    SetPenCursor();
+    // A release that no press in the view went with (a dialog closed on its press) leaves no mark.
+    if (!m_bHaveDown || point != m_ptDown) {
         return;
     }
     DrawOnCover([&](CImageSurface& dc, PackedColor color) {

@@ -75,6 +75,8 @@ private:
     void ResizeSurface(const QSize& size);
     void RunFirstPaintSequence();
     void SelectTool(int nCursorID, int nPenWidth, int bReveal);
+    // Shows m_hCursor over the view.
+    void SetPenCursor();
     // Draws into the cover layer with the current pen, then recomposes what changed.
     template <class Draw>
     void DrawOnCover(Draw draw);
@@ -83,6 +85,7 @@ private:
     QImage m_surface;
     bool m_bHaveLast = false;
     bool m_bHaveDown = false;
+    QRect m_rcToShow; // changed on the window since the last paint
 
     DECLARE_MESSAGE_MAP(CZelvorandineView)
 };
