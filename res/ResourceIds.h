@@ -92,6 +92,8 @@ constexpr int IDS_NO_PRINTER = 61803;
 constexpr int IDS_SAVE_FAILED = 61804;
 constexpr int IDS_HELP_TITLE = 61805;
 constexpr int IDS_VIEW_WHATS_THIS = 61807;
+constexpr int IDS_EXTRA_ARGUMENT = 61808;
+constexpr int AFX_IDP_FAILED_TO_CREATE_DOC = 61702;
 
 // Dialog controls
 constexpr int IDOK = 1;

@@ -85,6 +85,8 @@ inline constexpr StringResource g_stringTable[] = {
     {AFX_IDS_ALLFILTER, "すべてのﾌｧｲﾙ (*)"},
     {AFX_IDP_FAILED_TO_OPEN_DOC, "ﾌｧｲﾙ %1 を開くことができません。\n%2"},
     {IDS_BAD_OPTION, "不明なｵﾌﾟｼｮﾝです: %1\n使い方は zelvorandine --help で表示されます。"},
+    {IDS_EXTRA_ARGUMENT, "余分な引数です: %1\nﾌｧｲﾙは 1 つだけ指定できます。"},
+    {AFX_IDP_FAILED_TO_CREATE_DOC, "ﾄﾞｷｭﾒﾝﾄを作成できませんでした。"},
     {IDS_PRINTER_NOT_FOUND, "ﾌﾟﾘﾝﾀ %1 が見つかりません。"},
     {IDS_NO_PRINTER, "使用できるﾌﾟﾘﾝﾀがありません。"},
     {IDS_SAVE_FAILED, "ﾌｧｲﾙ %1 を保存できませんでした。\n%2\n\n画面の絵はそのまま残っています。"},

@@ -11,6 +11,8 @@ public:
     // Reads the arguments after the program's name. Switches start with '/' or '-': "/p file",
     // "/pt file printer [driver [port]]", "--help", "--version"; "--" ends the switches.
     void ParseArguments(const QStringList& arguments);
+    // The arguments without the toolkit's own options ("-platform offscreen", "-reverse" ...).
+    static QStringList WithoutToolkitOptions(const QStringList& arguments);
 
     ShellCommand m_nShellCommand = FileNew;
     QString m_strFileName;
@@ -18,6 +20,7 @@ public:
     QString m_strDriverName;
     QString m_strPortName;
     QString m_strBadArgument; // the argument that made the line unusable
+    bool m_bExtraArgument = false; // it was one argument too many, not an unknown switch
 
 private:
     bool ParseSwitch(const QString& name);

@@ -6,6 +6,7 @@
 #include "app/framework/KeyboardIndicators.h"
 #include "app/framework/Resources.h"
 #include "app/framework/StatusBar.h"
+#include "app/framework/ToolBar.h"
 #include "app/framework/View.h"
 #include "app/framework/WinApp.h"
 #include "res/AcceleratorTable.h"
@@ -359,8 +360,8 @@ bool CFrameWnd::eventFilter(QObject* watched, QEvent* e) {
         m_bHelpMode = false;
         SetMessageText(GetIdleText());
     } else if (auto* pButton = qobject_cast<QToolButton*>(watched);
-               pButton != nullptr && pButton->defaultAction() != nullptr &&
-               pButton->defaultAction()->statusTip().isEmpty()) {
+               pButton != nullptr && qobject_cast<CToolBar*>(pButton->parentWidget()) != nullptr &&
+               pButton->defaultAction() != nullptr && pButton->defaultAction()->statusTip().isEmpty()) {
         // A button without a prompt clears the message pane while the pointer rests on it.
         if (e->type() == QEvent::Enter) {
             SetMessageText(QString());

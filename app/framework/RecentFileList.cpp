@@ -8,7 +8,9 @@ namespace {
 
 constexpr int kMaxMenuPathLength = 48;
 
-QString EntryKey(const QString& format, int nIndex) { return format.arg(nIndex + 1); }
+QString EntryKey(const QString& format, int nIndex) {
+    return format.arg(nIndex + 1);
+}
 
 bool IsPlainAbsolutePath(const QString& path) {
     if (path.isEmpty() || !QDir::isAbsolutePath(path)) {
@@ -47,7 +49,11 @@ QString CRecentFileList::GetMenuText(int nIndex) const {
     if (path.size() > kMaxMenuPathLength) {
         const QString name = QFileInfo(path).fileName();
         const int nKeep = qMax(0, kMaxMenuPathLength - static_cast<int>(name.size()) - 4);
-        path = path.left(nKeep) + QStringLiteral("...") + QDir::separator() + name;
+        const QString shortened = path.left(nKeep) + QStringLiteral("...") + QDir::separator() + name;
+        // With a long file name the folders left are too few to save anything.
+        if (shortened.size() < path.size()) {
+            path = shortened;
+        }
     }
     path.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return QStringLiteral("&%1 %2").arg(nIndex + 1).arg(path);

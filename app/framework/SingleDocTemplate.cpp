@@ -37,7 +37,7 @@ bool CSingleDocTemplate::CreateDocumentAndFrame() {
 CDocument* CSingleDocTemplate::OpenDocumentFile(const QString& pathName, bool bMakeVisible) {
     const bool bCreated = m_pOnlyDoc == nullptr;
     if (bCreated && !CreateDocumentAndFrame()) {
-        AfxMessageBox(CResources::Format(AFX_IDP_FAILED_TO_OPEN_DOC, pathName, QString()));
+        AfxMessageBox(CResources::LoadString(AFX_IDP_FAILED_TO_CREATE_DOC));
         return nullptr;
     }
     if (!m_pOnlyDoc->SaveModified()) {

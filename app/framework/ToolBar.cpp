@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <QStyle>
 
 namespace {
 
@@ -34,6 +35,17 @@ CToolBar::CToolBar(CFrameWnd* pFrame, int nControlID, const QString& objectName)
     setFloatable(true);
     setAllowedAreas(Qt::AllToolBarAreas);
     setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(this, &QToolBar::topLevelChanged, this, &CToolBar::ShowCloseBox);
+}
+
+void CToolBar::ShowCloseBox(bool bFloating) {
+    // A floating bar is a small window of its own; like any window it can be closed, which hides it.
+    if (m_pCloseAction == nullptr) {
+        m_pCloseAction = addAction(style()->standardIcon(QStyle::SP_TitleBarCloseButton), QString());
+        m_pCloseAction->setObjectName(QStringLiteral("closeFloatingBar"));
+        connect(m_pCloseAction, &QAction::triggered, this, &QWidget::hide);
+    }
+    m_pCloseAction->setVisible(bFloating);
 }
 
 bool CToolBar::LoadToolBar(const ToolbarResource& resource) {

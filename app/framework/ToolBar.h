@@ -18,6 +18,9 @@ public:
     QWidget* GetButton(int nID) const;
 
 private:
+    void ShowCloseBox(bool bFloating);
+
     CFrameWnd* m_pFrame;
+    QAction* m_pCloseAction = nullptr;
     int m_nControlID;
 };

@@ -7,6 +7,7 @@
 #include "app/framework/Resources.h"
 #include "app/framework/SingleDocTemplate.h"
 #include "app/framework/View.h"
+#include "res/MenuTable.h"
 #include "res/ResourceIds.h"
 #include "res/VersionInfo.h"
 
@@ -21,6 +22,7 @@
 #include <QPrinterInfo>
 #include <QSettings>
 #include <QTranslator>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -36,8 +38,22 @@ void PrintLine(FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
+// The menu's own text of the recent-file placeholder, shown again once the list is empty.
+QString RecentFilePlaceholderText() {
+    for (const MenuItemResource& item : g_mainMenu) {
+        if (item.kind == MenuItemKind::Command && item.nID == ID_FILE_MRU_FILE1) {
+            return QString::fromUtf8(item.text);
+        }
+    }
+    return {};
+}
+
 QString VersionText() {
     return QStringLiteral("%1 %2").arg(QString::fromUtf8(kProductName), QString::fromUtf8(kVersionString));
+}
+
+QString BadArgumentsText(const CCommandLineInfo& info) {
+    return CResources::Format(info.m_bExtraArgument ? IDS_EXTRA_ARGUMENT : IDS_BAD_OPTION, info.m_strBadArgument);
 }
 
 } // namespace
@@ -50,9 +66,13 @@ ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentFile)
 ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
 END_MESSAGE_MAP()
 
-CWinApp* AfxGetApp() { return g_pApp; }
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
 
-CFrameWnd* AfxGetMainWnd() { return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr; }
+CFrameWnd* AfxGetMainWnd() {
+    return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr;
+}
 
 QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon icon) {
     const QString title = g_pApp != nullptr ? g_pApp->m_pszAppName : QString();
@@ -63,7 +83,8 @@ QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon
 
 CWinApp::CWinApp(const char* pszAppName) {
     // Constructed during static initialisation: nothing here may need the toolkit.
-    m_pszAppName = pszAppName != nullptr ? QString::fromUtf8(pszAppName) : CResources::LoadString(AFX_IDS_APP_TITLE);
+    m_pszAppName =
+        pszAppName != nullptr ? QString::fromUtf8(pszAppName) : CResources::LoadString(AFX_IDS_APP_TITLE);
     g_pApp = this;
 }
 
@@ -137,7 +158,9 @@ void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) {
     m_pDocTemplate = pTemplate;
 }
 
-void CWinApp::ParseCommandLine(CCommandLineInfo& info) const { info.ParseArguments(m_arguments); }
+void CWinApp::ParseCommandLine(CCommandLineInfo& info) const {
+    info.ParseArguments(m_arguments);
+}
 
 bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
     switch (info.m_nShellCommand) {
@@ -168,7 +191,7 @@ bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
         m_nExitCode = 0;
         return false;
     case CCommandLineInfo::BadArguments:
-        PrintLine(stderr, CResources::Format(IDS_BAD_OPTION, info.m_strBadArgument));
+        PrintLine(stderr, BadArgumentsText(info));
         m_nExitCode = kExitBadArguments;
         return false;
     }
@@ -240,8 +263,9 @@ void CWinApp::OnFileNew() {
 }
 
 void CWinApp::OnFileOpen() {
-    const QString path = QFileDialog::getOpenFileName(AfxGetMainWnd(), CResources::LoadString(AFX_IDS_OPENFILE),
-                                                      QString(), CResources::LoadString(AFX_IDS_ALLFILTER));
+    const QString path =
+        QFileDialog::getOpenFileName(AfxGetMainWnd(), CResources::LoadString(AFX_IDS_OPENFILE), QString(),
+                                     CResources::LoadString(AFX_IDS_ALLFILTER));
     if (!path.isEmpty()) {
         OpenDocumentFile(path);
     }
@@ -286,7 +310,7 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
             pAction->setEnabled(true);
             pAction->setVisible(true);
         } else if (i == 0) {
-            pAction->setText(QString::fromUtf8("最近使ったﾌｧｲﾙ"));
+            pAction->setText(RecentFilePlaceholderText());
             pAction->setEnabled(false);
             pAction->setVisible(true);
         } else {
@@ -298,18 +322,30 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
 }
 
 int AfxWinMain(CWinApp& app, int argc, char** argv) {
-    // --help and --version work without a display.
+    // --help, --version and a command line that cannot be used are answered without a display.
     QStringList early;
     for (int i = 1; i < argc; ++i) {
         early << QString::fromLocal8Bit(argv[i]);
     }
     CCommandLineInfo probe;
-    probe.ParseArguments(early);
-    if (probe.m_nShellCommand == CCommandLineInfo::AppHelp || probe.m_nShellCommand == CCommandLineInfo::AppVersion) {
-        PrintLine(stdout, probe.m_nShellCommand == CCommandLineInfo::AppHelp ? CResources::LoadString(IDS_USAGE)
-                                                                            : VersionText());
+    probe.ParseArguments(CCommandLineInfo::WithoutToolkitOptions(early));
+    switch (probe.m_nShellCommand) {
+    case CCommandLineInfo::AppHelp:
+        PrintLine(stdout, CResources::LoadString(IDS_USAGE));
         return 0;
+    case CCommandLineInfo::AppVersion:
+        PrintLine(stdout, VersionText());
+        return 0;
+    case CCommandLineInfo::BadArguments:
+        PrintLine(stderr, BadArgumentsText(probe));
+        return kExitBadArguments;
+    default:
+        break;
     }
+
+    // Under a file-size limit a write must fail with an error the user is told about, not end the
+    // program and take the picture with it.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     QApplication qtApp(argc, argv);
     app.InitApplication();
