@@ -9,7 +9,8 @@ CSplashDlg::CSplashDlg(QWidget* pParent) : CDialog(g_splashDialog, pParent) {
 }
 
 int CSplashDlg::OnCreate() {
-    m_timer.start(kTimerPeriod, this);
+    // A coarse timer may fire up to 5 % early; the title stays its full two seconds.
+    m_timer.start(kTimerPeriod, Qt::PreciseTimer, this);
     return 0;
 }
 

@@ -27,7 +27,7 @@ bool CCmdTarget::OnCmdMsg(int nID, CmdCode code, CCmdUI* pCmdUI) {
             }
             if (code == CmdCode::Update && IsUpdateEntry(*e)) {
                 if (pCmdUI != nullptr) {
-                    (this->*(e->pfnUpdate))(pCmdUI);
+                    e->pfnUpdate(this, pCmdUI);
                 }
                 return true;
             }
@@ -36,9 +36,9 @@ bool CCmdTarget::OnCmdMsg(int nID, CmdCode code, CCmdUI* pCmdUI) {
             }
             if (code == CmdCode::Command && IsCommandEntry(*e)) {
                 if (e->kind == MessageMapEntry::Command) {
-                    (this->*(e->pfnCommand))();
+                    e->pfnCommand(this);
                 } else {
-                    (this->*(e->pfnRange))(nID);
+                    e->pfnRange(this, nID);
                 }
                 return true;
             }

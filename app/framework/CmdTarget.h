@@ -3,9 +3,24 @@
 class CCmdUI;
 class CCmdTarget;
 
-using AFX_PMSG = void (CCmdTarget::*)();
-using AFX_PMSG_RANGE = void (CCmdTarget::*)(int);
-using AFX_PMSG_UPDATE = void (CCmdTarget::*)(CCmdUI*);
+// Handlers are reached through small typed thunks: each casts the target down to the class whose map
+// named the handler and calls it there, so no member pointer is ever converted between classes.
+using AFX_PMSG = void (*)(CCmdTarget*);
+using AFX_PMSG_RANGE = void (*)(CCmdTarget*, int);
+using AFX_PMSG_UPDATE = void (*)(CCmdTarget*, CCmdUI*);
+
+template <class T, auto pfn>
+void AfxCommandThunk(CCmdTarget* pTarget) {
+    (static_cast<T*>(pTarget)->*pfn)();
+}
+template <class T, auto pfn>
+void AfxRangeThunk(CCmdTarget* pTarget, int nID) {
+    (static_cast<T*>(pTarget)->*pfn)(nID);
+}
+template <class T, auto pfn>
+void AfxUpdateThunk(CCmdTarget* pTarget, CCmdUI* pCmdUI) {
+    (static_cast<T*>(pTarget)->*pfn)(pCmdUI);
+}
 
 struct MessageMapEntry {
     enum Kind { End, Command, CommandRange, UpdateCommandUI, UpdateCommandUIRange };
@@ -69,16 +84,16 @@ private:                                                                        
     ;
 
 #define ON_COMMAND(id, memberFxn)                                                                            \
-    {MessageMapEntry::Command, id, id, static_cast<AFX_PMSG>(&ThisClass::memberFxn), nullptr, nullptr},
+    {MessageMapEntry::Command, id, id, &AfxCommandThunk<ThisClass, &ThisClass::memberFxn>, nullptr, nullptr},
 
 #define ON_COMMAND_RANGE(id, lastId, memberFxn)                                                              \
-    {MessageMapEntry::CommandRange, id, lastId, nullptr, static_cast<AFX_PMSG_RANGE>(&ThisClass::memberFxn),   \
+    {MessageMapEntry::CommandRange, id, lastId, nullptr, &AfxRangeThunk<ThisClass, &ThisClass::memberFxn>,    \
      nullptr},
 
 #define ON_UPDATE_COMMAND_UI(id, memberFxn)                                                                  \
     {MessageMapEntry::UpdateCommandUI, id, id, nullptr, nullptr,                                             \
-     static_cast<AFX_PMSG_UPDATE>(&ThisClass::memberFxn)},
+     &AfxUpdateThunk<ThisClass, &ThisClass::memberFxn>},
 
 #define ON_UPDATE_COMMAND_UI_RANGE(id, lastId, memberFxn)                                                    \
     {MessageMapEntry::UpdateCommandUIRange, id, lastId, nullptr, nullptr,                                    \
-     static_cast<AFX_PMSG_UPDATE>(&ThisClass::memberFxn)},
+     &AfxUpdateThunk<ThisClass, &ThisClass::memberFxn>},
