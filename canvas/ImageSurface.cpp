@@ -187,7 +187,6 @@ struct SCapsule {
 
 CImageSurface::CImageSurface(QImage& image) : m_image(image) {
     Q_ASSERT(image.format() == QImage::Format_RGB32 || image.isNull());
-    TakeDirtyRect();
 }
 
 CPenSpec CImageSurface::SelectPen(CPenSpec pen) {

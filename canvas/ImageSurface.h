@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include <climits>
 #include <cstdint>
 
 // Draws into a QImage of Format_RGB32 that the caller owns. Its own span rasteriser makes every result
@@ -51,8 +52,9 @@ private:
     CPenSpec m_pen;
     PackedColor m_brush = kWhite;
     QPoint m_ptCurrent;
-    std::int64_t m_nDirtyLeft;
-    std::int64_t m_nDirtyTop;
-    std::int64_t m_nDirtyRight; // exclusive
-    std::int64_t m_nDirtyBottom;
+    // Nothing written yet: an empty box that any pixel widens.
+    std::int64_t m_nDirtyLeft = INT_MAX;
+    std::int64_t m_nDirtyTop = INT_MAX;
+    std::int64_t m_nDirtyRight = INT_MIN; // exclusive
+    std::int64_t m_nDirtyBottom = INT_MIN;
 };

@@ -54,6 +54,21 @@ void StoreRow(const QRgb* pSrc, unsigned char* pDst, int nWidth) {
     }
 }
 
+// 0, or the system's error number. File systems that cannot sync at all are no failure.
+int SyncToDisk(int nHandle) {
+#if defined(Q_OS_LINUX)
+    const int nResult = ::fdatasync(nHandle);
+#elif defined(Q_OS_UNIX)
+    const int nResult = ::fsync(nHandle);
+#else
+    Q_UNUSED(nHandle);
+    const int nResult = 0;
+#endif
+    if (nResult == 0 || errno == EINVAL || errno == EROFS)
+        return 0;
+    return errno;
+}
+
 } // namespace
 
 CBmpWriter::~CBmpWriter() = default;
@@ -181,15 +196,12 @@ bool CBmpWriter::WriteFileImage(const SFileImage& image, const QString& fileName
         file.cancelWriting();
         return Fail(pErrorText, reason);
     }
-#ifdef Q_OS_UNIX
     // commit() syncs as well but ignores the result; a file system that reports a full disk or an I/O error
-    // only now must not get to replace the earlier file. File systems that cannot sync say EINVAL.
-    if (::fdatasync(file.handle()) != 0 && errno != EINVAL && errno != EROFS) {
-        const int nError = errno;
+    // only now must not get to replace the earlier file.
+    if (const int nError = SyncToDisk(file.handle()); nError != 0) {
         file.cancelWriting();
         return Fail(pErrorText, nError);
     }
-#endif
     if (!file.commit())
         return Fail(pErrorText, ReasonOf(file));
     if (file.error() != QFileDevice::NoError)
