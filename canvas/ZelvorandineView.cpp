@@ -157,8 +157,8 @@ void CZelvorandineView::GenerateBackground() {
         ResizeSurface(size());
         CImageSurface windowDC(m_surface);
         g_generator.Draw(windowDC);
-        m_nLayerWidth = m_surface.width();
-        m_nLayerHeight = m_surface.height();
+        m_nLayerWidth = width();
+        m_nLayerHeight = height();
         m_bmpColor = m_surface.copy();
         update();
 
@@ -356,7 +356,12 @@ bool CZelvorandineView::SavePicture(const QString& fileName) {
     ResizeSurface(size());
     QString reason;
     CBmpWriter writer;
-    if (writer.WritePicture(m_surface, fileName, &reason)) {
+    // A client area with no rows or no columns has no surface image, but its file still names its width
+    // and height.
+    const bool bWritten = m_surface.isNull()
+                              ? writer.WritePicture(width(), height(), [](int, unsigned char*) {}, fileName, &reason)
+                              : writer.WritePicture(m_surface, fileName, &reason);
+    if (bWritten) {
         return true;
     }
     AfxMessageBox(CResources::Format(IDS_SAVE_FAILED, QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()),

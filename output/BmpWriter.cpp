@@ -151,6 +151,15 @@ bool CBmpWriter::WritePicture(const QImage& clientArea, const QString& fileName,
            WriteFileImage(image, fileName, pErrorText);
 }
 
+bool CBmpWriter::WritePicture(int nWidth, int nHeight, const RowSource& rowSource, const QString& fileName,
+                              QString* pErrorText) {
+    if (pErrorText)
+        pErrorText->clear();
+    SFileImage image;
+    return CheckFileName(fileName, pErrorText) && BuildFileImage(nWidth, nHeight, rowSource, &image, pErrorText) &&
+           WriteFileImage(image, fileName, pErrorText);
+}
+
 bool CBmpWriter::CheckFileName(const QString& fileName, QString* pErrorText) {
     if (fileName.isEmpty())
         return Fail(pErrorText, ENOENT);

@@ -51,6 +51,9 @@ public:
     // file of that name. Returns false when nothing was written, with the system's reason in *pErrorText,
     // ready to be shown to the user.
     bool WritePicture(const QImage& clientArea, const QString& fileName, QString* pErrorText = nullptr);
+    // The same for a W x H area whose rows come from rowSource; an image cannot hold a 300 x 0 area.
+    bool WritePicture(int nWidth, int nHeight, const RowSource& rowSource, const QString& fileName,
+                      QString* pErrorText = nullptr);
 
 private:
     static bool CheckFileName(const QString& fileName, QString* pErrorText);

@@ -368,6 +368,18 @@ bool CFrameWnd::eventFilter(QObject* watched, QEvent* e) {
         } else if (e->type() == QEvent::Leave) {
             SetMessageText(GetIdleText());
         }
+    } else if (e->type() == QEvent::Hide && watched->isWidgetType()) {
+        auto* pWidget = static_cast<QWidget*>(watched);
+        if (pWidget->isWindow() && pWidget->isModal() && pWidget->parentWidget() != nullptr &&
+            pWidget->parentWidget()->window() == this) {
+            // The keyboard comes back to the frame when its dialog closes, also where no window manager
+            // hands it back.
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible() && QApplication::activeModalWidget() == nullptr) {
+                    activateWindow();
+                }
+            });
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }
