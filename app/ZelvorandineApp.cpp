@@ -20,8 +20,8 @@ bool CZelvorandineApp::InitInstance() {
     SetRegistryKey(QStringLiteral("Local AppWizard-Generated Applications"));
     LoadStdProfileSettings(4);
 
-    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CZelvorandineDoc), RUNTIME_CLASS(CMainFrame),
-                                          RUNTIME_CLASS(CZelvorandineView)));
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CZelvorandineDoc),
+                                          RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(CZelvorandineView)));
 
     CCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);

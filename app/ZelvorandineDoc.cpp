@@ -7,4 +7,6 @@ END_MESSAGE_MAP()
 
 void CZelvorandineDoc::Serialize(CArchive&) {}
 
-bool CZelvorandineDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
+bool CZelvorandineDoc::OnNewDocument() {
+    return CDocument::OnNewDocument();
+}

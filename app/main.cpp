@@ -1,3 +1,5 @@
 #include "app/ZelvorandineApp.h"
 
-int main(int argc, char** argv) { return AfxWinMain(theApp, argc, argv); }
+int main(int argc, char** argv) {
+    return AfxWinMain(theApp, argc, argv);
+}

@@ -13,7 +13,15 @@ CBackgroundDlg::CBackgroundDlg(QWidget* pParent) : CDialog(g_backgroundDialog, p
     setObjectName(QStringLiteral("backgroundDlg"));
 }
 
-void CBackgroundDlg::OnUseThis() { EndDialog(1); }
-void CBackgroundDlg::OnRedraw() { EndDialog(0); }
-void CBackgroundDlg::OnColorSettings() { EndDialog(2); }
-void CBackgroundDlg::OnQuitProgram() { EndDialog(3); }
+void CBackgroundDlg::OnUseThis() {
+    EndDialog(1);
+}
+void CBackgroundDlg::OnRedraw() {
+    EndDialog(0);
+}
+void CBackgroundDlg::OnColorSettings() {
+    EndDialog(2);
+}
+void CBackgroundDlg::OnQuitProgram() {
+    EndDialog(3);
+}

@@ -37,8 +37,8 @@ void CColorSettingsDlg::DoDataExchange(CDataExchange* pDX) {
 bool CColorSettingsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    const std::pair<QSlider*, int> channels[] = {{m_sldRed, m_nRedPos}, {m_sldGreen, m_nGreenPos},
-                                                  {m_sldBlue, m_nBluePos}};
+    const std::pair<QSlider*, int> channels[] = {
+        {m_sldRed, m_nRedPos}, {m_sldGreen, m_nGreenPos}, {m_sldBlue, m_nBluePos}};
     for (const auto& [pSlider, nPos] : channels) {
         pSlider->setRange(0, kChannelMax);
         pSlider->setValue(nPos);

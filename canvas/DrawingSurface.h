@@ -9,9 +9,15 @@ constexpr PackedColor MakeColor(int red, int green, int blue) {
     return static_cast<PackedColor>(red & 0xFF) | (static_cast<PackedColor>(green & 0xFF) << 8) |
            (static_cast<PackedColor>(blue & 0xFF) << 16);
 }
-constexpr int RedOf(PackedColor c) { return static_cast<int>(c & 0xFF); }
-constexpr int GreenOf(PackedColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int BlueOf(PackedColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int RedOf(PackedColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GreenOf(PackedColor c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int BlueOf(PackedColor c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 constexpr PackedColor kWhite = 0xFFFFFF;
 constexpr PackedColor kBlack = 0;

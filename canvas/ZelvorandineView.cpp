@@ -142,7 +142,9 @@ void CZelvorandineView::Compose(const QRect& rect) {
     update(m_rcToShow);
 }
 
-void CZelvorandineView::Compose() { Compose(QRect(0, 0, m_nLayerWidth, m_nLayerHeight)); }
+void CZelvorandineView::Compose() {
+    Compose(QRect(0, 0, m_nLayerWidth, m_nLayerHeight));
+}
 
 // ---- background choice -------------------------------------------------------------------------
 
@@ -265,13 +267,20 @@ void CZelvorandineView::SelectTool(int nCursorID, int nPenWidth, int bReveal) {
     m_bReveal = bReveal;
 }
 
-void CZelvorandineView::OnPenFine() { SelectTool(IDC_PEN_CURSOR, 1, 1); }
-void CZelvorandineView::OnPenMedium() { SelectTool(IDC_PEN_CURSOR, 2, 1); }
-void CZelvorandineView::OnPenBold() { SelectTool(IDC_PEN_CURSOR, 4, 1); }
-void CZelvorandineView::OnPenCover() { SelectTool(IDC_COVER_CURSOR, 10, 0); }
+void CZelvorandineView::OnPenFine() {
+    SelectTool(IDC_PEN_CURSOR, 1, 1);
+}
+void CZelvorandineView::OnPenMedium() {
+    SelectTool(IDC_PEN_CURSOR, 2, 1);
+}
+void CZelvorandineView::OnPenBold() {
+    SelectTool(IDC_PEN_CURSOR, 4, 1);
+}
+void CZelvorandineView::OnPenCover() {
+    SelectTool(IDC_COVER_CURSOR, 10, 0);
+}
 
-template <class Draw>
-void CZelvorandineView::DrawOnCover(Draw draw) {
+template <class Draw> void CZelvorandineView::DrawOnCover(Draw draw) {
     if (m_bmpCover.isNull()) {
         return;
     }
@@ -359,18 +368,22 @@ bool CZelvorandineView::SavePicture(const QString& fileName) {
     // A client area with no rows or no columns has no surface image, but its file still names its width
     // and height.
     const bool bWritten = m_surface.isNull()
-                              ? writer.WritePicture(width(), height(), [](int, unsigned char*) {}, fileName, &reason)
+                              ? writer.WritePicture(
+                                    width(), height(), [](int, unsigned char*) {}, fileName, &reason)
                               : writer.WritePicture(m_surface, fileName, &reason);
     if (bWritten) {
         return true;
     }
-    AfxMessageBox(CResources::Format(IDS_SAVE_FAILED, QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()),
+    AfxMessageBox(CResources::Format(IDS_SAVE_FAILED,
+                                     QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()),
                                      reason),
                   QMessageBox::Critical);
     return false;
 }
 
-void CZelvorandineView::OnFileSave() { SavePicture(m_strName); }
+void CZelvorandineView::OnFileSave() {
+    SavePicture(m_strName);
+}
 
 void CZelvorandineView::OnFileSaveAs() {
     const std::optional<QString> chosen = CSaveAsDialog::Ask(m_strName, AfxGetMainWnd());

@@ -78,8 +78,7 @@ private:
     // Shows m_hCursor over the view.
     void SetPenCursor();
     // Draws into the cover layer with the current pen, then recomposes what changed.
-    template <class Draw>
-    void DrawOnCover(Draw draw);
+    template <class Draw> void DrawOnCover(Draw draw);
     bool SavePicture(const QString& fileName);
 
     QImage m_surface;

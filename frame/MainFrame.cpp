@@ -20,7 +20,9 @@ ON_COMMAND(ID_CONTEXT_HELP, OnContextHelp)
 ON_COMMAND(ID_DEFAULT_HELP, OnHelpFinder)
 END_MESSAGE_MAP()
 
-CMainFrame::CMainFrame() { setObjectName(QStringLiteral("mainFrame")); }
+CMainFrame::CMainFrame() {
+    setObjectName(QStringLiteral("mainFrame"));
+}
 
 bool CMainFrame::PreCreateWindow() {
     // The window system's default size: three quarters of the screen.
@@ -63,6 +65,10 @@ int CMainFrame::OnCreate(CCreateContext* pContext) {
     return 0;
 }
 
-void CMainFrame::OnViewPenBar() { ShowControlBar(m_wndPenBar, m_wndPenBar->isHidden(), false); }
+void CMainFrame::OnViewPenBar() {
+    ShowControlBar(m_wndPenBar, m_wndPenBar->isHidden(), false);
+}
 
-void CMainFrame::OnUpdateViewPenBar(CCmdUI* pCmdUI) { pCmdUI->SetCheck(!m_wndPenBar->isHidden()); }
+void CMainFrame::OnUpdateViewPenBar(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(!m_wndPenBar->isHidden());
+}

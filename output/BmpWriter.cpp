@@ -156,7 +156,8 @@ bool CBmpWriter::WritePicture(int nWidth, int nHeight, const RowSource& rowSourc
     if (pErrorText)
         pErrorText->clear();
     SFileImage image;
-    return CheckFileName(fileName, pErrorText) && BuildFileImage(nWidth, nHeight, rowSource, &image, pErrorText) &&
+    return CheckFileName(fileName, pErrorText) &&
+           BuildFileImage(nWidth, nHeight, rowSource, &image, pErrorText) &&
            WriteFileImage(image, fileName, pErrorText);
 }
 

@@ -50,7 +50,8 @@ inline constexpr DialogControl g_backgroundControls[] = {
     {IDC_QUIT_PROGRAM, ControlKind::PushButton, "プログラム終了", 44, 53, 59, 15, 0x50010000},
 };
 inline constexpr DialogTemplate g_backgroundDialog = {
-    IDD_BACKGROUND, "背景を決めましょう。", 0, 0, 147, 73, kDialogFont, 9, 0x80C800C0, g_backgroundControls, 5};
+    IDD_BACKGROUND, "背景を決めましょう。", 0, 0, 147, 73, kDialogFont, 9,
+    0x80C800C0,     g_backgroundControls,   5};
 
 inline constexpr DialogControl g_splashControls[] = {
     {IDC_STATIC, ControlKind::StaticBitmap, "136", 0, 0, 165, 139, 0x5000000E},
@@ -70,5 +71,14 @@ inline constexpr DialogControl g_colorSettingsControls[] = {
     {IDC_STATIC, ControlKind::StaticText, "コントラスト", 13, 81, 40, 9, 0x50020000},
     {IDC_CONTRAST_SLIDER, ControlKind::Slider, "Slider1", 46, 77, 47, 15, 0x50010018},
 };
-inline constexpr DialogTemplate g_colorSettingsDialog = {
-    IDD_COLOR_SETTINGS, "背景の設定", 0, 0, 169, 143, kDialogFont, 9, 0x80C800C0, g_colorSettingsControls, 10};
+inline constexpr DialogTemplate g_colorSettingsDialog = {IDD_COLOR_SETTINGS,
+                                                         "背景の設定",
+                                                         0,
+                                                         0,
+                                                         169,
+                                                         143,
+                                                         kDialogFont,
+                                                         9,
+                                                         0x80C800C0,
+                                                         g_colorSettingsControls,
+                                                         10};

@@ -13,14 +13,14 @@ struct ToolbarResource {
     int nItems;
 };
 
-inline constexpr int g_standardToolbarItems[] = {ID_FILE_NEW, ID_FILE_SAVE, ID_TOOLBAR_SEPARATOR, ID_FILE_PRINT,
-                                                 ID_TOOLBAR_SEPARATOR, ID_APP_ABOUT};
+inline constexpr int g_standardToolbarItems[] = {ID_FILE_NEW,   ID_FILE_SAVE,         ID_TOOLBAR_SEPARATOR,
+                                                 ID_FILE_PRINT, ID_TOOLBAR_SEPARATOR, ID_APP_ABOUT};
 inline constexpr int g_penToolbarItems[] = {ID_PEN_FINE, ID_PEN_MEDIUM, ID_PEN_BOLD, ID_PEN_COVER};
 
-inline constexpr ToolbarResource g_standardToolbar = {IDR_MAINFRAME, ":/artwork/toolbar_128.png", 16, 15,
-                                                      g_standardToolbarItems, 6};
-inline constexpr ToolbarResource g_penToolbar = {IDR_PENBAR, ":/artwork/toolbar_140.png", 18, 17,
-                                                 g_penToolbarItems, 4};
+inline constexpr ToolbarResource g_standardToolbar = {
+    IDR_MAINFRAME, ":/artwork/toolbar_128.png", 16, 15, g_standardToolbarItems, 6};
+inline constexpr ToolbarResource g_penToolbar = {IDR_PENBAR, ":/artwork/toolbar_140.png", 18,
+                                                 17,         g_penToolbarItems,           4};
 
 // Status bar panes of the main frame, in order.
 inline constexpr int g_indicators[] = {ID_SEPARATOR, ID_INDICATOR_KANA, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,

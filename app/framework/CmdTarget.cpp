@@ -2,12 +2,15 @@
 
 #include "app/framework/CmdUI.h"
 
-const MessageMapEntry CCmdTarget::messageEntries[] = {{MessageMapEntry::End, 0, 0, nullptr, nullptr, nullptr}};
+const MessageMapEntry CCmdTarget::messageEntries[] = {
+    {MessageMapEntry::End, 0, 0, nullptr, nullptr, nullptr}};
 const MessageMap CCmdTarget::messageMap = {nullptr, &CCmdTarget::messageEntries[0]};
 
 namespace {
 
-bool Covers(const MessageMapEntry& e, int nID) { return nID >= e.nID && nID <= e.nLastID; }
+bool Covers(const MessageMapEntry& e, int nID) {
+    return nID >= e.nID && nID <= e.nLastID;
+}
 
 bool IsCommandEntry(const MessageMapEntry& e) {
     return e.kind == MessageMapEntry::Command || e.kind == MessageMapEntry::CommandRange;

@@ -9,16 +9,13 @@ using AFX_PMSG = void (*)(CCmdTarget*);
 using AFX_PMSG_RANGE = void (*)(CCmdTarget*, int);
 using AFX_PMSG_UPDATE = void (*)(CCmdTarget*, CCmdUI*);
 
-template <class T, auto pfn>
-void AfxCommandThunk(CCmdTarget* pTarget) {
+template <class T, auto pfn> void AfxCommandThunk(CCmdTarget* pTarget) {
     (static_cast<T*>(pTarget)->*pfn)();
 }
-template <class T, auto pfn>
-void AfxRangeThunk(CCmdTarget* pTarget, int nID) {
+template <class T, auto pfn> void AfxRangeThunk(CCmdTarget* pTarget, int nID) {
     (static_cast<T*>(pTarget)->*pfn)(nID);
 }
-template <class T, auto pfn>
-void AfxUpdateThunk(CCmdTarget* pTarget, CCmdUI* pCmdUI) {
+template <class T, auto pfn> void AfxUpdateThunk(CCmdTarget* pTarget, CCmdUI* pCmdUI) {
     (static_cast<T*>(pTarget)->*pfn)(pCmdUI);
 }
 
@@ -66,7 +63,9 @@ private:
 #define DECLARE_MESSAGE_MAP(theClass)                                                                        \
 protected:                                                                                                   \
     using ThisClass = theClass;                                                                              \
-    const MessageMap* GetMessageMap() const override { return &messageMap; }                                \
+    const MessageMap* GetMessageMap() const override {                                                       \
+        return &messageMap;                                                                                  \
+    }                                                                                                        \
                                                                                                              \
 public:                                                                                                      \
     static const MessageMap messageMap;                                                                      \
@@ -87,13 +86,25 @@ private:                                                                        
     {MessageMapEntry::Command, id, id, &AfxCommandThunk<ThisClass, &ThisClass::memberFxn>, nullptr, nullptr},
 
 #define ON_COMMAND_RANGE(id, lastId, memberFxn)                                                              \
-    {MessageMapEntry::CommandRange, id, lastId, nullptr, &AfxRangeThunk<ThisClass, &ThisClass::memberFxn>,    \
+    {MessageMapEntry::CommandRange,                                                                          \
+     id,                                                                                                     \
+     lastId,                                                                                                 \
+     nullptr,                                                                                                \
+     &AfxRangeThunk<ThisClass, &ThisClass::memberFxn>,                                                       \
      nullptr},
 
 #define ON_UPDATE_COMMAND_UI(id, memberFxn)                                                                  \
-    {MessageMapEntry::UpdateCommandUI, id, id, nullptr, nullptr,                                             \
+    {MessageMapEntry::UpdateCommandUI,                                                                       \
+     id,                                                                                                     \
+     id,                                                                                                     \
+     nullptr,                                                                                                \
+     nullptr,                                                                                                \
      &AfxUpdateThunk<ThisClass, &ThisClass::memberFxn>},
 
 #define ON_UPDATE_COMMAND_UI_RANGE(id, lastId, memberFxn)                                                    \
-    {MessageMapEntry::UpdateCommandUIRange, id, lastId, nullptr, nullptr,                                    \
+    {MessageMapEntry::UpdateCommandUIRange,                                                                  \
+     id,                                                                                                     \
+     lastId,                                                                                                 \
+     nullptr,                                                                                                \
+     nullptr,                                                                                                \
      &AfxUpdateThunk<ThisClass, &ThisClass::memberFxn>},

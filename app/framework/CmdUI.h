@@ -19,7 +19,7 @@ public:
     int m_nID;
     bool m_bEnabled = true;
     bool m_bEnableChanged = false;
-    std::optional<bool> m_check; // set only when a handler decided it
+    std::optional<bool> m_check;  // set only when a handler decided it
     QMenu* m_pMenu = nullptr;     // the menu holding the item, when it is a menu item
     QAction* m_pAction = nullptr; // the item's action
 };

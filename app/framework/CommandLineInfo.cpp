@@ -4,9 +4,20 @@ namespace {
 
 // Options the toolkit takes for itself, followed by a value; it removes them before the program looks.
 bool IsToolkitOptionWithValue(const QString& arg) {
-    static const char* const options[] = {"-platform", "-platformpluginpath", "-platformtheme", "-plugin",
-                                          "-qwindowgeometry", "-qwindowtitle", "-qwindowicon", "-display",
-                                          "-geometry", "-style", "-stylesheet", "-session", "-name", "-title"};
+    static const char* const options[] = {"-platform",
+                                          "-platformpluginpath",
+                                          "-platformtheme",
+                                          "-plugin",
+                                          "-qwindowgeometry",
+                                          "-qwindowtitle",
+                                          "-qwindowicon",
+                                          "-display",
+                                          "-geometry",
+                                          "-style",
+                                          "-stylesheet",
+                                          "-session",
+                                          "-name",
+                                          "-title"};
     for (const char* option : options) {
         if (arg == QLatin1String(option) || arg == QLatin1String("-") + QLatin1String(option)) {
             return true;
@@ -16,8 +27,9 @@ bool IsToolkitOptionWithValue(const QString& arg) {
 }
 
 bool IsToolkitFlag(const QString& arg) {
-    return arg == QLatin1String("-reverse") || arg == QLatin1String("-nograb") || arg == QLatin1String("-dograb") ||
-           arg == QLatin1String("-sync") || arg == QLatin1String("-widgetcount");
+    return arg == QLatin1String("-reverse") || arg == QLatin1String("-nograb") ||
+           arg == QLatin1String("-dograb") || arg == QLatin1String("-sync") ||
+           arg == QLatin1String("-widgetcount");
 }
 
 bool IsPrintSwitch(const QString& name) {

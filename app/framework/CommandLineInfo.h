@@ -19,7 +19,7 @@ public:
     QString m_strPrinterName;
     QString m_strDriverName;
     QString m_strPortName;
-    QString m_strBadArgument; // the argument that made the line unusable
+    QString m_strBadArgument;      // the argument that made the line unusable
     bool m_bExtraArgument = false; // it was one argument too many, not an unknown switch
 
 private:

@@ -97,7 +97,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void CDialog::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
@@ -132,6 +134,10 @@ void CDialog::closeEvent(QCloseEvent* e) {
     QDialog::closeEvent(e);
 }
 
-void CDialog::reject() { OnCmdMsg(IDCANCEL, CmdCode::Command, nullptr); }
+void CDialog::reject() {
+    OnCmdMsg(IDCANCEL, CmdCode::Command, nullptr);
+}
 
-void CDialog::accept() { OnCmdMsg(IDOK, CmdCode::Command, nullptr); }
+void CDialog::accept() {
+    OnCmdMsg(IDOK, CmdCode::Command, nullptr);
+}

@@ -58,7 +58,7 @@ QWidget* CreateControl(QDialog& dialog, const DialogControl& control) {
         // A new trackbar runs from 0 to 100.
         pSlider->setRange(0, 100);
         pSlider->setTickPosition((control.style & kStyleSliderNoTicks) != 0 ? QSlider::NoTicks
-                                                                              : QSlider::TicksBothSides);
+                                                                            : QSlider::TicksBothSides);
         pSlider->setFocusPolicy((control.style & kStyleTabStop) != 0 ? Qt::StrongFocus : Qt::ClickFocus);
         return pSlider;
     }

@@ -219,7 +219,8 @@ void CFrameWnd::BuildAccelerators() {
         if (keys.find(accel.nID) == keys.end()) {
             order.push_back(accel.nID);
         }
-        keys[accel.nID].append(QKeySequence::fromString(QString::fromUtf8(accel.key), QKeySequence::PortableText));
+        keys[accel.nID].append(
+            QKeySequence::fromString(QString::fromUtf8(accel.key), QKeySequence::PortableText));
     }
     for (int nID : order) {
         QAction* pAction = GetCommandAction(nID);
@@ -326,7 +327,9 @@ void CFrameWnd::SetWindowText(const QString& text) {
     setWindowTitle(escaped);
 }
 
-void CFrameWnd::OnHelp() { OnHelpFinder(); }
+void CFrameWnd::OnHelp() {
+    OnHelpFinder();
+}
 
 void CFrameWnd::OnHelpFinder() {
     if (!m_pHelpWindow) {

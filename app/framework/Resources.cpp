@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QPixmap>
 
-static void RegisterResources() { Q_INIT_RESOURCE(zelvorandine); }
+static void RegisterResources() {
+    Q_INIT_RESOURCE(zelvorandine);
+}
 
 void CResources::EnsureRegistered() {
     // The resource data lives in a static library: register it explicitly before the first look-up.
@@ -32,9 +34,13 @@ bool CResources::HasString(int nID) {
     return false;
 }
 
-QString CResources::Prompt(int nID) { return LoadString(nID).section(QLatin1Char('\n'), 0, 0); }
+QString CResources::Prompt(int nID) {
+    return LoadString(nID).section(QLatin1Char('\n'), 0, 0);
+}
 
-QString CResources::Tooltip(int nID) { return LoadString(nID).section(QLatin1Char('\n'), 1, 1); }
+QString CResources::Tooltip(int nID) {
+    return LoadString(nID).section(QLatin1Char('\n'), 1, 1);
+}
 
 QString CResources::DocString(int nID, int nField) {
     return LoadString(nID).section(QLatin1Char('\n'), nField, nField);

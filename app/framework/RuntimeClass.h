@@ -1,8 +1,7 @@
 #pragma once
 
 // The record by which the document template creates a document, frame or view it knows only by class.
-template <class Base>
-struct CRuntimeClassT {
+template <class Base> struct CRuntimeClassT {
     const char* m_lpszClassName;
     Base* (*m_pfnCreateObject)();
 
@@ -14,7 +13,7 @@ public:                                                                         
     static const CRuntimeClassT<frameworkBase> classRuntime;
 
 #define IMPLEMENT_DYNCREATE(theClass, frameworkBase)                                                         \
-    const CRuntimeClassT<frameworkBase> theClass::classRuntime = {                                            \
+    const CRuntimeClassT<frameworkBase> theClass::classRuntime = {                                           \
         #theClass, []() -> frameworkBase* { return new theClass; }};
 
 #define RUNTIME_CLASS(theClass) (&theClass::classRuntime)

@@ -10,9 +10,12 @@
 CSingleDocTemplate::CSingleDocTemplate(int nIDResource, const CRuntimeClassT<CDocument>* pDocClass,
                                        const CRuntimeClassT<CFrameWnd>* pFrameClass,
                                        const CRuntimeClassT<CView>* pViewClass)
-    : m_nIDResource(nIDResource), m_pDocClass(pDocClass), m_pFrameClass(pFrameClass), m_pViewClass(pViewClass) {}
+    : m_nIDResource(nIDResource), m_pDocClass(pDocClass), m_pFrameClass(pFrameClass),
+      m_pViewClass(pViewClass) {}
 
-CSingleDocTemplate::~CSingleDocTemplate() { CloseAll(); }
+CSingleDocTemplate::~CSingleDocTemplate() {
+    CloseAll();
+}
 
 void CSingleDocTemplate::CloseAll() {
     delete m_pFrame;

@@ -46,7 +46,9 @@ int CStatusBar::CommandToIndex(int nID) const {
     return -1;
 }
 
-QString CStatusBar::GetPaneText(int nIndex) const { return m_panes.at(nIndex)->text(); }
+QString CStatusBar::GetPaneText(int nIndex) const {
+    return m_panes.at(nIndex)->text();
+}
 
 void CStatusBar::SetPaneText(int nIndex, const QString& text) {
     if (m_panes.at(nIndex)->text() != text) {

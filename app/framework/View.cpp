@@ -19,7 +19,9 @@ CView::CView(QWidget* parent) : QWidget(parent) {}
 
 CView::~CView() = default;
 
-void CView::OnInitialUpdate() { update(); }
+void CView::OnInitialUpdate() {
+    update();
+}
 
 void CView::OnPrint(QPainter&, QPrinter&) {}
 
@@ -43,7 +45,9 @@ void CView::OnFilePrint() {
     }
 }
 
-void CView::OnFilePrintDirect() { PrintTo(AfxGetApp()->GetPrinter()); }
+void CView::OnFilePrintDirect() {
+    PrintTo(AfxGetApp()->GetPrinter());
+}
 
 void CView::OnFilePrintPreview() {
     QPrinter& printer = AfxGetApp()->GetPrinter();

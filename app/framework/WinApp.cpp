@@ -53,7 +53,8 @@ QString VersionText() {
 }
 
 QString BadArgumentsText(const CCommandLineInfo& info) {
-    return CResources::Format(info.m_bExtraArgument ? IDS_EXTRA_ARGUMENT : IDS_BAD_OPTION, info.m_strBadArgument);
+    return CResources::Format(info.m_bExtraArgument ? IDS_EXTRA_ARGUMENT : IDS_BAD_OPTION,
+                              info.m_strBadArgument);
 }
 
 } // namespace

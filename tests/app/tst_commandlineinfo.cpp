@@ -105,10 +105,13 @@ private Q_SLOTS:
     void toolkitOptions_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("platform with value") << QStringList{"-platform", "offscreen", "a.bmp"} << QStringList{"a.bmp"};
-        QTest::newRow("double dash spelling") << QStringList{"--style", "fusion", "/p", "a"} << QStringList{"/p", "a"};
+        QTest::newRow("platform with value")
+            << QStringList{"-platform", "offscreen", "a.bmp"} << QStringList{"a.bmp"};
+        QTest::newRow("double dash spelling")
+            << QStringList{"--style", "fusion", "/p", "a"} << QStringList{"/p", "a"};
         QTest::newRow("flag") << QStringList{"-reverse", "--version"} << QStringList{"--version"};
-        QTest::newRow("after --") << QStringList{"--", "-platform", "x"} << QStringList{"--", "-platform", "x"};
+        QTest::newRow("after --") << QStringList{"--", "-platform", "x"}
+                                  << QStringList{"--", "-platform", "x"};
         QTest::newRow("unknown kept") << QStringList{"-x"} << QStringList{"-x"};
     }
 

@@ -82,7 +82,8 @@ private Q_SLOTS:
         QTest::newRow("two files") << QStringList{"a.bmp", "b.bmp"} << 2 << ""
                                    << QString::fromUtf8("余分な引数です: b.bmp");
         QTest::newRow("toolkit option kept out")
-            << QStringList{"-platform", "offscreen", "--version"} << 0 << "Zelvorandine 1.0.0.1" << "";
+            << QStringList{"-platform", "offscreen", "--version"} << 0 << "Zelvorandine 1.0.0.1"
+            << "";
     }
 
     void answersWithoutDisplay() {
