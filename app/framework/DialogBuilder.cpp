@@ -66,6 +66,20 @@ QWidget* CreateControl(QDialog& dialog, const DialogControl& control) {
     return nullptr;
 }
 
+// The template's heights suit the original font; a substitute with taller lines would cut the bottom
+// of a text off, so a label grows downwards until its text fits.
+void KeepTextUnclipped(QWidget* pWidget) {
+    auto* pLabel = qobject_cast<QLabel*>(pWidget);
+    if (pLabel == nullptr || pLabel->text().isEmpty()) {
+        return;
+    }
+    const int nNeeded =
+        pLabel->hasHeightForWidth() ? pLabel->heightForWidth(pLabel->width()) : pLabel->sizeHint().height();
+    if (nNeeded > pLabel->height()) {
+        pLabel->resize(pLabel->width(), nNeeded);
+    }
+}
+
 } // namespace
 
 QRect CDialogBuilder::MapDialogRect(int x, int y, int cx, int cy) {
@@ -104,6 +118,7 @@ std::map<int, QWidget*> CDialogBuilder::Build(QDialog& dialog, const DialogTempl
         const DialogControl& control = tmpl.controls[i];
         QWidget* pWidget = CreateControl(dialog, control);
         pWidget->setGeometry(MapDialogRect(control.x, control.y, control.cx, control.cy));
+        KeepTextUnclipped(pWidget);
         if (control.nID != IDC_STATIC) {
             pWidget->setObjectName(QStringLiteral("control%1").arg(control.nID));
             controls.emplace(control.nID, pWidget);

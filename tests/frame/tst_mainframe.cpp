@@ -439,6 +439,27 @@ private Q_SLOTS:
         QCOMPARE(Frame()->toolBarArea(MainFrame()->m_wndPenBar), Qt::LeftToolBarArea);
     }
 
+    void floatingBarCloseBox() {
+        CToolBar* bar = MainFrame()->m_wndPenBar;
+        auto* closeBox = bar->findChild<QAction*>(QStringLiteral("closeFloatingBar"));
+        // Docked, the bar shows no close box.
+        QVERIFY(closeBox == nullptr || !closeBox->isVisible());
+
+        Q_EMIT bar->topLevelChanged(true);
+        closeBox = bar->findChild<QAction*>(QStringLiteral("closeFloatingBar"));
+        QVERIFY(closeBox != nullptr);
+        QVERIFY(closeBox->isVisible());
+        closeBox->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(bar->isHidden());
+        QVERIFY(!Frame()->FindCommandAction(ID_VIEW_PENBAR)->isChecked());
+
+        Frame()->FindCommandAction(ID_VIEW_PENBAR)->trigger();
+        QVERIFY(bar->isVisible());
+        Q_EMIT bar->topLevelChanged(false);
+        QVERIFY(!closeBox->isVisible());
+    }
+
     void helpWindow_data() {
         QTest::addColumn<QKeySequence>("key");
         QTest::addColumn<int>("id");
