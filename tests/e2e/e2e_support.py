@@ -1,665 +1,245 @@
-"""Runs the real program under a private Xvfb and drives it the way a person does: keys, clicks and drags
-through xdotool, screenshots through ImageMagick's import.
+"""Runs the real program under a private Xvfb and drives it as a person would, with xdotool. Needs Debian's
+/usr/bin/python3 (PIL). A failure leaves <case>.log and <case>-failure.png in the artifacts folder."""
 
-Run with Debian's /usr/bin/python3 (it has PIL). A test script calls run_test(name, body); body receives a
-Session. A failure saves a screenshot next to the test's log in the artifacts folder, so a red run can be
-looked at afterwards.
-"""
-
-import argparse
-import ctypes
-import os
-import random
-import re
-import resource
-import select
-import shutil
-import signal
-import struct
-import subprocess
-import sys
-import tempfile
-import time
-import traceback
+import argparse, ctypes, itertools, os, pathlib, random, re, resource, select, shutil, signal, struct
+import subprocess, sys, tempfile, time, traceback
 
 try:
-    from PIL import Image, ImageChops, ImageDraw
-except ImportError:  # reported as a skip by run_test
+    from PIL import Image, ImageChops, ImageDraw, ImageGrab
+except ImportError:
     Image = None
 
-SKIP = 77
 BLACK = (0, 0, 0)
-
-MAIN_TITLE = r".* - Zelvorandine|.*\.bmp|名称未決定"
-CHOICE_TITLE = "背景を決めましょう。"
-SETTINGS_TITLE = "背景の設定"
-SAVE_AS_TITLE = "名前を付けて保存"
-PICTURE_NAME = "名称未決定"
-
-# Dialog units to pixels with the base units 7 x 12.
-DU_X = 7 / 4
-DU_Y = 12 / 8
-CHOICE_SIZE_DU = (147, 73)
-# Button rectangles of the choice dialog in dialog units: x, y, width, height.
-USE_THIS = (6, 21, 41, 17)
-REDRAW = (53, 21, 41, 17)
-
-# Polling: every wait gives up well before ctest's own timeout would kill the test without a screenshot.
-POLL = 0.1
-WAIT = 30.0
+NAME, CHOICE, SETTINGS, SAVE_AS = "名称未決定", "背景を決めましょう。", "背景の設定", "名前を付けて保存"
+USE_THIS, REDRAW = (6, 21, 41, 17), (53, 21, 41, 17)  # choice dialog buttons in dialog units (base 7 x 12)
 
 
-class Failure(AssertionError):
-    pass
+def check(ok, message):
+    if not ok:
+        raise AssertionError(message)
 
 
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
+def same(a, b):
+    return ImageChops.difference(a, b).getbbox() is None
 
 
-class Rect:
-    def __init__(self, left, top, width, height):
-        self.left, self.top, self.width, self.height = left, top, width, height
-
-    @property
-    def right(self):
-        return self.left + self.width
-
-    @property
-    def bottom(self):
-        return self.top + self.height
-
-    def box(self):
-        return (self.left, self.top, self.right, self.bottom)
-
-    def __eq__(self, other):
-        return self.box() == other.box()
-
-    def __repr__(self):
-        return f"Rect({self.left}, {self.top}, {self.width}x{self.height})"
-
-
-# ---- pictures ----------------------------------------------------------------------------------------
+def lit(image):  # 'L' mask, non-zero where the pixel is not black
+    return image.point(lambda v: 255 if v else 0).convert("L")
 
 
 def read_bmp(path):
-    """Reads an uncompressed 24-bit BMP strictly and returns it as a PIL image."""
-    with open(path, "rb") as f:
-        data = f.read()
-    check(len(data) >= 54, f"{path}: {len(data)} bytes, shorter than the headers")
-    magic, file_size, reserved, offset = struct.unpack_from("<2sIIi", data, 0)
-    check(magic == b"BM", f"{path}: signature {magic!r}")
-    check(file_size == len(data), f"{path}: header says {file_size} bytes, file has {len(data)}")
-    check(reserved == 0, f"{path}: reserved fields {reserved}")
-    check(offset == 54, f"{path}: pixels at {offset}")
-    (info_size, width, height, planes, bits, compression, image_size) = struct.unpack_from("<IiiHHII", data, 14)
-    check(info_size == 40, f"{path}: info header of {info_size} bytes")
-    check(width > 0 and height > 0, f"{path}: {width} x {height} (bottom-up rows expected)")
-    check(planes == 1 and bits == 24 and compression == 0, f"{path}: planes {planes}, {bits} bpp, compression {compression}")
-    stride = (width * 3 + 3) // 4 * 4
-    check(image_size in (0, stride * height), f"{path}: image size field {image_size}")
-    check(len(data) == 54 + stride * height, f"{path}: {len(data)} bytes for {width} x {height}")
-    rows = []
-    for y in range(height):
-        row = data[54 + (height - 1 - y) * stride : 54 + (height - y) * stride]
-        check(not any(row[width * 3 :]), f"{path}: non-zero padding in row {y}")
-        rows.append(row[: width * 3])
-    return Image.frombytes("RGB", (width, height), b"".join(rows), "raw", "BGR")
+    """The picture in path, which must be an uncompressed bottom-up 24-bit BMP."""
+    data = pathlib.Path(path).read_bytes()
+    head = struct.unpack_from("<2sIIIIiiHHI", data)
+    w, h = head[5:7]
+    stride = (w * 3 + 3) // 4 * 4
+    check(head[:5] + head[7:] == (b"BM", len(data), 0, 54, 40, 1, 24, 0) and w > 0 and h > 0
+          and len(data) == 54 + stride * h, f"{path} is no plain 24-bit BMP: {head}, {len(data)} bytes")
+    return Image.frombuffer("RGB", (w, h), data[54:], "raw", "BGR", stride, -1)
 
 
-def all_black(image, box=None):
-    region = image.crop(box) if box else image
-    return region.getbbox() is None
-
-
-def non_black_mask(image):
-    """'L' image: 255 where the pixel is not black."""
-    r, g, b = image.split()
-    return ImageChops.lighter(ImageChops.lighter(r, g), b).point(lambda v: 255 if v else 0)
-
-
-def check_single_stroke(picture, a, b, min_thickness, margin=6):
-    """The picture is black except along the segment a-b, which is revealed all along, at least
-    min_thickness pixels across (counted vertically; the segment must be flatter than 45 degrees)."""
-    (ax, ay), (bx, by) = a, b
-    check(abs(by - ay) < abs(bx - ax), "the stroke must be flatter than 45 degrees")
-    allowed = Image.new("L", picture.size, 0)
+def check_stroke(picture, a, b, margin=6):
+    """Black but near the segment a-b (flatter than 45°), revealed all along it, mostly 4 px across or more."""
+    allowed = Image.new("L", picture.size)
     draw = ImageDraw.Draw(allowed)
-    draw.line([a, b], fill=255, width=2 * margin + 1)
+    draw.line([a, b], 255, 2 * margin + 1)
     for x, y in (a, b):
-        draw.ellipse((x - margin, y - margin, x + margin, y + margin), fill=255)
-    stray = ImageChops.subtract(non_black_mask(picture), allowed).getbbox()
+        draw.ellipse((x - margin, y - margin, x + margin, y + margin), 255)
+    stray = ImageChops.subtract(lit(picture), allowed).getbbox()
     check(stray is None, f"revealed pixels away from the stroke within {stray}")
-    px = picture.load()
-    thicknesses = []
-    gaps = []
-    for i in range(1, 40):
-        x = round(ax + (bx - ax) * i / 40)
-        y = round(ay + (by - ay) * (x - ax) / (bx - ax))
-        if px[x, y] == BLACK:
-            gaps.append((x, y))
-        thicknesses.append(sum(1 for yy in range(y - margin, y + margin + 1) if px[x, yy] != BLACK))
-    check(not gaps, f"the stroke is not revealed at {gaps[:5]}")
-    thicknesses.sort()
-    median = thicknesses[len(thicknesses) // 2]
-    check(median >= min_thickness, f"stroke {median} px across, expected at least {min_thickness}: {thicknesses}")
-    return thicknesses
+    px, (ax, ay), (bx, by) = picture.load(), a, b
+    mid = [(x, round(ay + (by - ay) * (x - ax) / (bx - ax))) for x in range(ax + 4, bx - 4, 7)]
+    across = sorted(sum(px[x, yy] != BLACK for yy in range(y - margin, y + margin + 1)) for x, y in mid)
+    check(across[0] > 0 and across[len(across) // 2] >= 4, f"the stroke is not bold all along: {across}")
 
 
-def black_area_around(image, x, y, bounds):
-    """The largest black rectangle grown from (x, y) along the row and the column through it, inside bounds."""
+def black_box(image, x, y):
+    """The rectangle spanned by the black runs through (x, y); the white root stops every run."""
     px = image.load()
-    check(px[x, y] == BLACK, f"({x}, {y}) is not black")
-    left, right, top, bottom = x, x, y, y
-    while left > bounds.left and px[left - 1, y] == BLACK:
-        left -= 1
-    while right + 1 < bounds.right and px[right + 1, y] == BLACK:
-        right += 1
-    while top > bounds.top and px[x, top - 1] == BLACK:
-        top -= 1
-    while bottom + 1 < bounds.bottom and px[x, bottom + 1] == BLACK:
-        bottom += 1
-    return Rect(left, top, right - left + 1, bottom - top + 1)
-
-
-# ---- the session ---------------------------------------------------------------------------------------
+    run = lambda dx, dy: next(n for n in itertools.count() if px[x + dx * (n + 1), y + dy * (n + 1)] != BLACK)
+    return (x - run(-1, 0), y - run(0, -1), x + run(1, 0) + 1, y + run(0, 1) + 1)
 
 
 class Session:
     def __init__(self, name, binary, artifacts):
-        self.name = name
-        self.binary = binary
-        self.artifacts = artifacts
+        self.binary, self.artifacts, self.mounts = binary, artifacts, []
         os.makedirs(artifacts, exist_ok=True)
-        self.log_path = os.path.join(artifacts, name + ".log")
-        self.log_file = open(self.log_path, "w", encoding="utf-8", buffering=1)
-        self.tmp = tempfile.mkdtemp(prefix=f"zelvorandine-{name}-")
-        self.home = os.path.join(self.tmp, "home")
-        self.start_dir = os.path.join(self.tmp, "start")
-        self.runtime_dir = os.path.join(self.tmp, "runtime")
-        for d in (self.home, self.start_dir, self.runtime_dir):
-            os.makedirs(d)
-        os.chmod(self.runtime_dir, 0o700)
-        self.xvfb = None
-        self.app = None
-        self.app_log = None
-        self.display = None
-        self.env = None
-        self.mounts = []
-        self.main_window = None
+        self.logf = open(os.path.join(artifacts, name + ".log"), "w", encoding="utf-8", buffering=1)
+        self.tmp = tempfile.mkdtemp(prefix=f"zelvorandine-{name}-")  # mode 0700: also the runtime folder
+        self.home, self.start = os.path.join(self.tmp, "home"), os.path.join(self.tmp, "start")
+        os.makedirs(self.home), os.makedirs(self.start)
+        self.app = self.xvfb = self.display = self.main = None
 
     def log(self, text):
-        self.log_file.write(f"[{time.strftime('%H:%M:%S')}] {text}\n")
-
-    # -- processes --
+        self.logf.write(f"[{time.strftime('%H:%M:%S')}] {text}\n")
 
     def start_display(self):
-        """Starts a private Xvfb. The display number is drawn at random from a range that people and
-        xvfb-run rarely use, so that no other program's windows can land on it by accident."""
-        rng = random.Random()
-        for _ in range(20):
-            number = rng.randrange(200, 1000)
-            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
-                continue
-            if self._try_display(number):
-                break
-        else:
-            raise Failure("no free display for Xvfb")
+        # A random number that people and xvfb-run rarely take. -noreset: else the server resets, refusing
+        # connections meanwhile, whenever its last client (any xdotool call) leaves. -wr: a white root.
+        for number in random.sample(range(200, 1000), 20):
+            r, w = os.pipe()  # r stays open: Xvfb dies if it closes before the number's newline is written
+            self.xvfb = subprocess.Popen(["Xvfb", f":{number}", "-displayfd", str(w), "-nolisten", "tcp", "-wr",
+                                          "-noreset", "-screen", "0", "1280x1024x24"], pass_fds=(w,),
+                                         stderr=subprocess.DEVNULL)
+            os.close(w)
+            if select.select([r], [], [], 30)[0] and os.read(r, 16).strip() == str(number).encode():
+                self.display = f":{number}"
+                self.env = dict(PATH=os.environ["PATH"], DISPLAY=self.display, HOME=self.home, LANG="C.UTF-8",
+                                LC_ALL="C.UTF-8", XDG_CONFIG_HOME=self.home + "/.config", XDG_RUNTIME_DIR=self.tmp,
+                                QT_QPA_PLATFORM="xcb")
+                return self.log(f"Xvfb on {self.display}")
+            self.xvfb.kill(), self.xvfb.wait()
+        raise AssertionError("no free display for Xvfb")
 
-    def _try_display(self, number):
-        read_end, write_end = os.pipe()
-        xvfb_log = open(os.path.join(self.tmp, "xvfb.log"), "a")
-        # -wr makes the root white, so that the black of the view never runs on into the screen around
-        # the window. -noreset: without it the server resets whenever its last client leaves (the check
-        # below, any xdotool call) and refuses connections meanwhile. -displayfd reports the number once
-        # the server listens.
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-             "-wr", "-noreset"], pass_fds=(write_end,), stdout=xvfb_log, stderr=subprocess.STDOUT)
-        os.close(write_end)
-        reported = b""
-        deadline = time.monotonic() + WAIT
-        try:
-            # Xvfb writes the number and the newline separately and stops if the pipe is closed between.
-            while not reported.endswith(b"\n"):
-                remaining = deadline - time.monotonic()
-                check(remaining > 0, "Xvfb did not report its display")
-                ready, _, _ = select.select([read_end], [], [], min(remaining, POLL))
-                if ready:
-                    chunk = os.read(read_end, 16)
-                    if not chunk:
-                        break  # ended: the number was taken after all
-                    reported += chunk
-                elif self.xvfb.poll() is not None:
-                    break
-        finally:
-            os.close(read_end)
-        if self.xvfb.poll() is not None or reported.strip() != str(number).encode():
-            self.log(f"Xvfb :{number} did not start")
-            if self.xvfb.poll() is None:
-                self.xvfb.terminate()
-                self.xvfb.wait()
-            self.xvfb = None
-            return False
-        self.display = f":{number}"
-        self.env = {
-            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
-            "DISPLAY": self.display,
-            "HOME": self.home,
-            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
-            "XDG_RUNTIME_DIR": self.runtime_dir,
-            "LANG": "C.UTF-8",
-            "LC_ALL": "C.UTF-8",
-            "QT_QPA_PLATFORM": "xcb",
-        }
-        deadline = time.monotonic() + WAIT
-        while self.xdotool("getdisplaygeometry", check_status=False) == "":
-            check(time.monotonic() < deadline, f"Xvfb on {self.display} does not answer")
-            time.sleep(POLL)
-        self.log(f"Xvfb on {self.display}")
-        return True
-
-    def launch(self, cwd=None, file_size_limit=None):
-        """Starts the program in cwd (the empty start folder by default). With file_size_limit the program
-        cannot write a file longer than that many bytes, and SIGXFSZ is ignored, so the write fails."""
-
-        def before_exec():
-            if file_size_limit is not None:
-                resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
-                signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-
-        self.app_log = open(os.path.join(self.tmp, "program.log"), "w")
-        self.app = subprocess.Popen([self.binary], cwd=cwd or self.start_dir, env=self.env, stdin=subprocess.DEVNULL,
-                                    stdout=self.app_log, stderr=subprocess.STDOUT, preexec_fn=before_exec)
-        self.log(f"started {self.binary} (pid {self.app.pid}) in {cwd or self.start_dir}")
-
-    def wait_exit(self, timeout=WAIT, forbid_new_windows=False):
-        """Waits for the program to end; returns its status. With forbid_new_windows, a window that opens
-        meanwhile and stays (a question; a closing menu comes and goes) fails the test."""
-        known = set(w for w, _ in self.windows())
-        first_seen = {}
-        deadline = time.monotonic() + timeout
-        while self.app.poll() is None:
-            check(time.monotonic() < deadline, f"the program did not end within {timeout} s")
-            if forbid_new_windows:
-                for wid, name in self.windows():
-                    if wid not in known:
-                        since = first_seen.setdefault(wid, time.monotonic())
-                        check(time.monotonic() - since < 1.5 or self.app.poll() is not None,
-                              f"a window {name!r} opened instead of ending")
-            time.sleep(POLL)
-        self.log(f"program ended with status {self.app.returncode}")
-        return self.app.returncode
-
-    def alive(self):
-        return self.app is not None and self.app.poll() is None
-
-    def mount_tmpfs(self, path, size):
-        """Mounts a tmpfs of that size; returns False where mounting is not permitted."""
-        os.makedirs(path, exist_ok=True)
-        if os.geteuid() != 0:
-            self.log("not root: no tmpfs")
-            return False
-        result = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", path], capture_output=True,
-                                text=True)
-        if result.returncode != 0:
-            self.log(f"mount refused: {result.stderr.strip()}")
-            return False
-        self.mounts.append(path)
-        return True
+    def launch(self, cwd=None, fsize=None):
+        # Under a file-size limit SIGXFSZ stays ignored, as Python has it: a longer write fails, not the program.
+        limit = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (fsize, fsize))
+        self.app = subprocess.Popen([self.binary], cwd=cwd or self.start, env=self.env, stdout=self.logf,
+                                    stderr=subprocess.STDOUT, preexec_fn=fsize and limit, restore_signals=not fsize)
+        self.main = self.window(r".* - Zelvorandine")
 
     def close(self):
-        if self.alive():
-            self.app.terminate()
-            try:
-                self.app.wait(5)
-            except subprocess.TimeoutExpired:
-                self.app.kill()
-                self.app.wait()
-        if self.xvfb is not None and self.xvfb.poll() is None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(5)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
-        xvfb_log = os.path.join(self.tmp, "xvfb.log")
-        if os.path.exists(xvfb_log):
-            with open(xvfb_log, encoding="utf-8", errors="replace") as f:
-                self.log("Xvfb output:\n" + (f.read().strip() or "(none)"))
-        for path in reversed(self.mounts):
-            subprocess.run(["umount", "-l", path], capture_output=True)
-        if self.app_log is not None:
-            self.app_log.close()
-            with open(self.app_log.name, encoding="utf-8", errors="replace") as f:
-                output = f.read().strip()
-            self.log("program output:\n" + (output or "(none)"))
+        for proc in (self.app, self.xvfb):
+            if proc and proc.poll() is None:
+                proc.terminate(), proc.wait(10)
+        for path in self.mounts:
+            subprocess.run(["umount", "-l", path])
         shutil.rmtree(self.tmp, ignore_errors=True)
-        self.log_file.close()
 
-    # -- X --
+    def until(self, condition, what, timeout=30):
+        deadline = time.monotonic() + timeout
+        while not (result := condition()):
+            check(time.monotonic() < deadline, f"no {what} within {timeout} s")
+            time.sleep(0.1)
+        return result
 
-    def xdotool(self, *args, check_status=True):
-        result = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True,
-                                timeout=WAIT)
-        if check_status and result.returncode != 0:
-            raise Failure(f"xdotool {' '.join(map(str, args))}: {result.stderr.strip()}")
-        return result.stdout
+    def x(self, *args, ok=True):
+        done = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True, timeout=30)
+        check(done.returncode == 0 or not ok, f"xdotool {args}: {done.stderr.strip()}")
+        return done.stdout
 
     def windows(self):
-        """The program's mapped windows as (id, title)."""
-        if not self.alive():
-            return []
-        out = self.xdotool("search", "--onlyvisible", "--pid", self.app.pid, check_status=False)
-        found = []
-        for wid in out.split():
-            name = self.xdotool("getwindowname", wid, check_status=False).rstrip("\n")
-            found.append((int(wid), name))
-        return found
+        check(self.app.poll() is None, f"the program ended with status {self.app.returncode}")
+        ids = self.x("search", "--onlyvisible", "--pid", self.app.pid, ok=False).split()
+        return {int(w): self.x("getwindowname", w, ok=False).rstrip("\n") for w in ids}
 
-    def wait_window(self, title_pattern, exclude=(), timeout=WAIT):
-        """Waits for a mapped window of the program whose whole title matches; returns its id once its
-        geometry has settled."""
-        pattern = re.compile(title_pattern)
-        deadline = time.monotonic() + timeout
-        while True:
-            check(self.alive(), f"the program ended while waiting for {title_pattern!r}")
-            for wid, name in self.windows():
-                if wid not in exclude and pattern.fullmatch(name):
-                    first = self.geometry(wid)
-                    time.sleep(POLL)
-                    if self.geometry(wid) == first:
-                        self.log(f"window {wid} {name!r} at {first}")
-                        return wid
-            check(time.monotonic() < deadline, f"no window {title_pattern!r} within {timeout} s; "
-                  f"open: {self.windows()}")
-            time.sleep(POLL)
+    def window(self, pattern):
+        """Waits for a window of the program whose whole title matches; returns it once its place settles."""
+        def find():
+            for w, title in self.windows().items():
+                if re.fullmatch(pattern, title) and w != self.main:
+                    box = self.geometry(w)
+                    time.sleep(0.1)
+                    if self.geometry(w) == box:
+                        return self.log(f"window {w} {title!r} at {box}") or w
+        return self.until(find, f"window {pattern!r}")
 
-    def wait_gone(self, wid, timeout=WAIT):
-        deadline = time.monotonic() + timeout
-        while wid in [w for w, _ in self.windows()]:
-            check(time.monotonic() < deadline, f"window {wid} still open after {timeout} s")
-            time.sleep(POLL)
+    def gone(self, w):
+        self.until(lambda: w not in self.windows(), f"closing of window {w}")
 
-    def title(self, wid):
-        return self.xdotool("getwindowname", wid).rstrip("\n")
+    def geometry(self, w):
+        v = {k: int(n) for k, n in (line.split("=") for line in self.x("getwindowgeometry", "--shell", w).split())}
+        return (v["X"], v["Y"], v["X"] + v["WIDTH"], v["Y"] + v["HEIGHT"])
 
-    def geometry(self, wid):
-        values = dict(line.split("=", 1) for line in self.xdotool("getwindowgeometry", "--shell", wid).split())
-        return Rect(int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"]))
+    def shot(self):
+        return ImageGrab.grab(xdisplay=self.display).convert("RGB")
 
-    def wait_main_window(self):
-        self.main_window = self.wait_window(MAIN_TITLE)
-        return self.main_window
+    def stable_shot(self):
+        shots = [self.shot()]
+        return self.until(lambda: shots.append(self.shot()) or shots[-1] == shots[-2] and shots[-1], "still screen")
 
-    def move(self, x, y):
-        self.xdotool("mousemove", x, y)
-        time.sleep(0.05)
+    def keys(self, w, *keys):
+        self.x("windowfocus", "--sync", w, "key", "--delay", 80, *keys)
 
     def click(self, x, y):
-        self.move(x, y)
-        self.xdotool("click", 1)
-        time.sleep(0.05)
+        self.x("mousemove", x, y, "sleep", 0.05, "click", 1, "sleep", 0.05)
 
-    def drag(self, a, b, steps=24):
-        """Presses the left button at a, moves in small steps along the straight line to b, releases."""
-        self.move(*a)
-        self.xdotool("mousedown", 1)
-        time.sleep(0.05)
-        for i in range(1, steps + 1):
-            self.move(round(a[0] + (b[0] - a[0]) * i / steps), round(a[1] + (b[1] - a[1]) * i / steps))
-        self.xdotool("mouseup", 1)
-        time.sleep(0.05)
+    def drag(self, *points):
+        moves = [arg for p in points[1:] for arg in ("sleep", 0.02, "mousemove", *p)]
+        self.x("mousemove", *points[0], "sleep", 0.05, "mousedown", 1, *moves, "sleep", 0.05, "mouseup", 1)
 
-    def keys(self, wid, *keys):
-        """Gives the window the keyboard focus and presses the keys one after another."""
-        self.xdotool("windowfocus", "--sync", wid)
-        self.xdotool("key", "--delay", 80, *keys)
-
-    def bind_keysyms(self, text):
-        """Gives every character of text that the keyboard map lacks a spare keycode of its own.
-
-        xdotool types such a character by binding it to a spare keycode just for that key press and
-        unbinding it again at once; a busy program reads the press after the unbinding and loses the
-        character. Bound here once, well before typing, the map stays as it is while xdotool types."""
+    def type_text(self, w, text):
+        # xdotool binds a character missing from the keyboard map to a spare key only while typing it, and a
+        # busy program reads the press after the unbinding and loses it. Bound here beforehand, the keys stay.
         x11 = ctypes.CDLL("libX11.so.6")
         x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
         x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
-        x11.XGetKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int,
-                                            ctypes.POINTER(ctypes.c_int)]
-        x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
-                                               ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
-        x11.XDisplayKeycodes.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
-        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        x11.XFree.argtypes = [ctypes.c_void_p]
-        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        display = x11.XOpenDisplay(self.display.encode())
-        check(display, f"cannot open {self.display}")
-        try:
-            low, high = ctypes.c_int(), ctypes.c_int()
-            x11.XDisplayKeycodes(display, ctypes.byref(low), ctypes.byref(high))
-            count = high.value - low.value + 1
-            per = ctypes.c_int()
-            table = x11.XGetKeyboardMapping(display, low.value, count, ctypes.byref(per))
-            rows = [[table[k * per.value + i] for i in range(per.value)] for k in range(count)]
-            x11.XFree(table)
-            present = {sym for row in rows for sym in row}
-            spare = [low.value + k for k, row in enumerate(rows) if not any(row)]
-            wanted = []
-            for char in dict.fromkeys(text):
-                sym = ord(char) if ord(char) < 0x100 else 0x1000000 + ord(char)
-                if sym not in present:
-                    wanted.append(sym)
-            check(len(wanted) <= len(spare), "not enough spare keycodes")
-            for keycode, sym in zip(spare, wanted):
-                syms = (ctypes.c_ulong * 2)(sym, sym)
-                x11.XChangeKeyboardMapping(display, keycode, 2, syms, 1)
-            x11.XSync(display, 0)
-        finally:
-            x11.XCloseDisplay(display)
+        d, per = ctypes.c_void_p(x11.XOpenDisplay(self.display.encode())), ctypes.c_int()
+        table = x11.XGetKeyboardMapping(d, 8, 248, ctypes.byref(per))
+        spare = [8 + k for k in range(248) if not any(table[k * per.value:(k + 1) * per.value])]
+        for code, char in zip(spare, dict.fromkeys(c for c in text if ord(c) > 0x7F)):
+            x11.XChangeKeyboardMapping(d, code, 2, (ctypes.c_ulong * 2)(*[0x1000000 + ord(char)] * 2), 1)
+        x11.XSync(d, 0), x11.XCloseDisplay(d)
+        self.x("windowfocus", "--sync", w, "type", "--delay", 60, text)
 
-    def type_text(self, wid, text):
-        self.bind_keysyms(text)
-        self.xdotool("windowfocus", "--sync", wid)
-        self.xdotool("type", "--delay", 60, text)
+    def choose(self, button):
+        w = self.window(CHOICE)
+        (left, top), (x, y, cx, cy) = self.geometry(w)[:2], button
+        self.click(left + round((x + cx / 2) * 7 / 4), top + round((y + cy / 2) * 12 / 8))
+        self.gone(w)
 
-    def screenshot(self, path=None):
-        path = path or os.path.join(self.tmp, "screen.png")
-        subprocess.run(["import", "-display", self.display, "-window", "root", path], check=True, capture_output=True,
-                       timeout=WAIT)
-        with Image.open(path) as image:
-            return image.convert("RGB")
-
-    def stable_screenshot(self, timeout=WAIT):
-        """A screenshot once the screen has stopped changing."""
-        deadline = time.monotonic() + timeout
-        previous = self.screenshot()
-        while True:
-            time.sleep(0.2)
-            current = self.screenshot()
-            if ImageChops.difference(previous, current).getbbox() is None:
-                return current
-            check(time.monotonic() < deadline, "the screen kept changing")
-            previous = current
-
-    def wait_screen(self, condition, what, timeout=WAIT):
-        """Polls screenshots until condition(image) holds; returns that screenshot."""
-        deadline = time.monotonic() + timeout
-        while True:
-            image = self.screenshot()
-            if condition(image):
-                return image
-            check(time.monotonic() < deadline, f"the screen never showed {what}")
-            time.sleep(POLL)
-
-    # -- the program's own screens --
-
-    def dialog_point(self, dialog, button):
-        """Screen point at the centre of a button given in dialog units."""
-        x, y, cx, cy = button
-        return (dialog.left + round((x + cx / 2) * DU_X), dialog.top + round((y + cy / 2) * DU_Y))
-
-    def wait_choice(self, exclude=()):
-        """Waits for the background choice dialog; returns its id and geometry."""
-        wid = self.wait_window(CHOICE_TITLE, exclude=exclude)
-        rect = self.geometry(wid)
-        expected = (CHOICE_SIZE_DU[0] * DU_X, CHOICE_SIZE_DU[1] * DU_Y)
-        check(abs(rect.width - expected[0]) <= 3 and abs(rect.height - expected[1]) <= 3,
-              f"choice dialog is {rect.width} x {rect.height}, expected about {expected[0]:.0f} x {expected[1]:.0f}")
-        return wid, rect
-
-    def press_choice(self, button):
-        """Clicks a button of the open choice dialog and waits for the dialog to close."""
-        wid, rect = self.wait_choice()
-        self.click(*self.dialog_point(rect, button))
-        self.wait_gone(wid)
-        return wid
-
-    def find_view(self, before, after, main):
-        """The view's client rectangle: where two different backgrounds differ, inside the main window."""
-        box = ImageChops.difference(before.crop(main.box()), after.crop(main.box())).getbbox()
-        check(box is not None, "a new background did not change the view")
-        view = Rect(main.left + box[0], main.top + box[1], box[2] - box[0], box[3] - box[1])
-        check(view.width > 200 and view.height > 200, f"view rectangle {view} is too small")
-        self.log(f"view at {view}")
-        return view
-
-    def wait_black_view(self, view):
-        return self.wait_screen(lambda image: all_black(image, view.box()), "a black view")
-
-    def pen_buttons(self, screen, view):
-        """Centres of the three reveal pens on the pen toolbar left of the view, fine to bold. Each is a
-        black square with a white dot; the dot grows with the pen."""
-        left = max(0, view.left - 60)
-        px = screen.load()
-        rows = []
-        for y in range(view.top, min(view.bottom, view.top + 400)):
-            dark = [x for x in range(left, view.left) if sum(px[x, y]) < 60]
-            rows.append((y, bool(dark) and dark[-1] - dark[0] >= 15))
-        squares = []
-        start = None
-        for y, dark in rows + [(None, False)]:
-            if dark and start is None:
-                start = y
-            elif not dark and start is not None:
-                if y - start >= 14:
-                    squares.append((start, y))
-                start = None
-        check(len(squares) >= 3, f"pen toolbar not found left of the view: {squares}")
-        buttons = []
-        for top, bottom in squares:
-            xs = [x for x in range(left, view.left) if sum(px[x, (top + bottom) // 2]) < 60]
-            x0, x1 = min(xs), max(xs) + 1
-            light = sum(1 for y in range(top, bottom) for x in range(x0, x1) if sum(px[x, y]) > 600)
-            buttons.append(((x0 + x1) // 2, (top + bottom) // 2, light))
-        pens = buttons[:3]
-        check(pens[0][2] < pens[1][2] < pens[2][2], f"pen icons are not fine, medium, bold: {pens}")
-        self.log(f"pen buttons {pens}")
-        return [(x, y) for x, y, _ in pens]
-
-    def start_to_first_choice(self, end_splash_key=None, cwd=None, file_size_limit=None):
-        """Starts the program and waits for the first background choice; end_splash_key ends the title
-        splash early. Returns (main window rectangle, choice dialog id, choice dialog rectangle)."""
-        self.launch(cwd=cwd, file_size_limit=file_size_limit)
-        self.wait_main_window()
-        if end_splash_key:
-            splash = self.wait_window("Zelvorandine|" + CHOICE_TITLE)
-            if self.title(splash) == CHOICE_TITLE:
-                self.log("the splash had already ended by itself")
-            else:
-                self.keys(splash, end_splash_key)
-        choice, rect = self.wait_choice()
-        return self.geometry(self.main_window), choice, rect
-
-    def accept_first(self, main):
-        """Accepts the open background with "これでいく"; returns the view's rectangle, found as the black
-        area that then fills the middle of the main window."""
-        self.press_choice(USE_THIS)
-        centre = (main.left + main.width // 2, main.top + main.height // 2)
-        screen = self.wait_screen(lambda image: image.getpixel(centre) == BLACK, "a black view")
-        view = black_area_around(screen, *centre, main)
-        check(view.width > 200 and view.height > 200, f"view rectangle {view} is too small")
-        screen = self.wait_black_view(view)
-        self.log(f"view at {view}")
+    def accept(self, before=None):
+        """Presses "これでいく"; returns the view (the black area then in the middle of the main window) and a
+        screenshot. Before, when given, is a screenshot on which the view showed a background."""
+        self.choose(USE_THIS)
+        l, t, r, b = self.geometry(self.main)
+        centre = ((l + r) // 2, (t + b) // 2)
+        self.until(lambda: self.shot().getpixel(centre) == BLACK, "black view")
+        view = black_box(screen := self.stable_shot(), *centre)
+        area = (view[2] - view[0]) * (view[3] - view[1])
+        check(area > 40000 and (not before or lit(before.crop(view)).histogram()[0] < area / 20), f"view {view}")
         return view, screen
 
-    def etch_bold(self, view, screen, a=(0.15, 0.3), b=(0.85, 0.55)):
-        """Picks the bold pen and drags across the view between the two points given as fractions of the
-        view. Returns the stroke's ends in view coordinates."""
-        self.click(*self.pen_buttons(screen, view)[2])
-        start = (round(view.width * a[0]), round(view.height * a[1]))
-        end = (round(view.width * b[0]), round(view.height * b[1]))
-        self.drag((view.left + start[0], view.top + start[1]), (view.left + end[0], view.top + end[1]))
-        return start, end
+    def pens(self, screen, view):
+        """Centres of the dark squares on the pen toolbar, between the window's left edge and the view: fine,
+        medium, bold, ..."""
+        px, left = screen.load(), self.geometry(self.main)[0]
+        dark = lambda y: [x for x in range(left, view[0]) if sum(px[x, y]) < 60] or [0]
+        rows = [y for y in range(view[1], view[1] + 300) if dark(y)[-1] - dark(y)[0] >= 14]
+        runs = [[y for _, y in g] for _, g in itertools.groupby(enumerate(rows), lambda p: p[1] - p[0])]
+        pens = [((left + view[0]) // 2, (r[0] + r[-1]) // 2) for r in runs if len(r) >= 14]
+        check(len(pens) >= 3, f"no pen toolbar left of the view: {pens}")
+        return pens
 
-    def wait_bmp(self, path, older=None, timeout=WAIT):
-        """Waits until path holds a valid BMP (different from the bytes older, when given); returns it."""
-        deadline = time.monotonic() + timeout
-        while True:
-            if os.path.exists(path):
-                with open(path, "rb") as f:
-                    data = f.read()
-                if data != older:
-                    try:
-                        return read_bmp(path)
-                    except Failure:
-                        if time.monotonic() >= deadline:
-                            raise
-            check(time.monotonic() < deadline, f"no new picture {path} within {timeout} s; "
-                  f"folder holds {sorted(os.listdir(os.path.dirname(path)))}")
-            time.sleep(POLL)
+    def etch_bold(self, view, screen):
+        """Picks the bold pen and drags across the view; returns the stroke's ends in view coordinates."""
+        self.click(*self.pens(screen, view)[2])
+        w, h = view[2] - view[0], view[3] - view[1]
+        a, b = (w * 15 // 100, h * 3 // 10), (w * 85 // 100, h * 55 // 100)
+        self.drag(*[(view[0] + a[0] + (b[0] - a[0]) * i // 24, view[1] + a[1] + (b[1] - a[1]) * i // 24)
+                    for i in range(25)])
+        return a, b
 
-    def check_shows(self, picture, view):
-        """The picture is exactly what the view shows on the screen."""
-        screen = self.stable_screenshot()
-        check(picture.size == (view.width, view.height),
-              f"picture {picture.size[0]} x {picture.size[1]}, view {view.width} x {view.height}")
-        diff = ImageChops.difference(picture, screen.crop(view.box())).getbbox()
-        check(diff is None, f"the picture differs from the view within {diff}")
+    def saved(self, path, view):
+        """The picture written at path, checked to be exactly what the view shows."""
+        self.until(lambda: os.path.exists(path), f"file {path}")
+        picture = read_bmp(path)
+        check(picture.size == (view[2] - view[0], view[3] - view[1]), f"picture {picture.size}, view {view}")
+        check(same(picture, self.stable_shot().crop(view)), "the picture differs from the view")
+        return picture
 
 
-def run_test(name, body):
-    """Parses --binary and --artifacts, runs body(session) and turns the outcome into an exit status."""
+def main(cases):
+    """script [CASE] --binary B --artifacts A runs cases[CASE](session); 77 (skip) without the tools."""
     parser = argparse.ArgumentParser()
+    parser.add_argument("case", nargs="?", default=next(iter(cases)))
     parser.add_argument("--binary", required=True)
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
-    if Image is None:
-        print("SKIP: PIL is missing (run with /usr/bin/python3, package python3-pil)")
-        sys.exit(SKIP)
-    missing = [tool for tool in ("Xvfb", "xdotool", "import") if shutil.which(tool) is None]
-    if missing:
-        print(f"SKIP: missing {', '.join(missing)} (scripts/setup.sh installs them)")
-        sys.exit(SKIP)
-    session = Session(name, os.path.abspath(args.binary), os.path.abspath(args.artifacts))
-    shot = os.path.join(session.artifacts, name + "-failure.png")
-    if os.path.exists(shot):
-        os.remove(shot)  # from an earlier run
-
-    def interrupted(number, _frame):
-        raise Failure(f"interrupted by signal {number}")
-
-    # A test stopped from outside still unmounts, ends its processes and leaves a screenshot.
-    signal.signal(signal.SIGTERM, interrupted)
-    signal.signal(signal.SIGHUP, interrupted)
+    if Image is None or not shutil.which("Xvfb") or not shutil.which("xdotool"):
+        sys.exit(print("SKIP: needs /usr/bin/python3 with PIL, Xvfb and xdotool") or 77)
+    s = Session(args.case, os.path.abspath(args.binary), os.path.abspath(args.artifacts))
+    (failure_shot := pathlib.Path(s.artifacts, args.case + "-failure.png")).unlink(missing_ok=True)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))  # still cleans up and takes a screenshot
     status = 0
     try:
-        session.start_display()
-        body(session)
-        session.log("passed")
-    except BaseException as error:  # noqa: B036 - every ending must leave a screenshot and clean up
+        s.start_display()
+        cases[args.case](s)
+    except BaseException as error:  # every ending leaves a screenshot and cleans up
+        s.log("FAILED: " + "".join(traceback.format_exception(error)))
+        s.display and s.shot().save(failure_shot)
         status = 1
-        session.log("FAILED: " + "".join(traceback.format_exception(error)))
-        try:
-            if session.display:
-                session.screenshot(shot)
-                session.log(f"screenshot: {shot}")
-        except Exception as shot_error:  # noqa: BLE001
-            session.log(f"no screenshot: {shot_error}")
     finally:
-        session.close()
-    with open(session.log_path, encoding="utf-8") as f:
-        sys.stdout.write(f.read())
+        s.close()
+    print(pathlib.Path(s.logf.name).read_text(encoding="utf-8"))
     sys.exit(status)

@@ -1,0 +1,96 @@
+"""End-to-end cases, one ctest each: test_e2e.py CASE --binary PROGRAM --artifacts FOLDER."""
+
+import contextlib, os, pathlib, subprocess
+
+from e2e_support import CHOICE, NAME, REDRAW, SAVE_AS, SETTINGS, Image, check, check_stroke, main, same
+
+
+def start_etch_save(s):
+    """The title picture, then the choice; 描きなおす twice paints new backgrounds, これでいく turns the view
+    black; the bold pen etches and Ctrl+S writes exactly what the view shows."""
+    s.launch()
+    box = s.geometry(s.window("Zelvorandine"))
+    title = Image.open(pathlib.Path(__file__).parents[2] / "res/artwork/title_136.bmp").convert("RGB")
+    s.until(lambda: same(s.shot().crop(box[:2] + (box[0] + title.width, box[1] + title.height)), title), "title")
+    shots = [s.window(CHOICE) and s.stable_shot()]
+    for _ in range(2):
+        s.choose(REDRAW)
+        shots.append(s.window(CHOICE) and s.stable_shot())
+    check(shots[0] != shots[1] != shots[2], "描きなおす painted no new background")
+    view, screen = s.accept(shots[2])
+    ends = s.etch_bold(view, screen)
+    s.keys(s.main, "ctrl+s")
+    check_stroke(s.saved(os.path.join(s.start, NAME), view), *ends)
+    check(os.listdir(s.start) == [NAME], f"the start folder holds {os.listdir(s.start)}")
+
+
+def colour_settings(s):
+    """Escape on the choice opens the settings; with green and blue at 0 no revealed pixel has either."""
+    s.launch()
+    s.keys(s.window(CHOICE), "Escape")
+    settings = s.window(SETTINGS)
+    # The focus starts on Cancel; the tab order is Cancel, red, green, blue, "設定終了", contrast.
+    s.keys(settings, "Tab", "Tab", "Home", "Tab", "Home", "Tab", "space")
+    s.gone(settings)
+    view, screen = s.accept()
+    ends = s.etch_bold(view, screen)
+    s.keys(s.main, "ctrl+s")
+    picture = s.saved(os.path.join(s.start, NAME), view)
+    check_stroke(picture, *ends)
+    check(picture.getextrema()[1:] == ((0, 0), (0, 0)), f"revealed pixels have green or blue: {picture.getextrema()}")
+
+
+def save_as(s):
+    """Save As through the file dialog into a Japanese-named folder: the file is there, the title its name."""
+    folder = os.path.join(s.start, "絵の箱")
+    os.mkdir(folder)
+    s.launch()
+    view, screen = s.accept()
+    ends = s.etch_bold(view, screen)
+    s.keys(s.main, "alt+f", "a")
+    dialog = s.window(SAVE_AS)
+    s.type_text(dialog, os.path.join(folder, "作品.bmp"))  # into the focused name field, over the proposal
+    s.keys(dialog, "Return")
+    s.gone(dialog)
+    check_stroke(s.saved(os.path.join(folder, "作品.bmp"), view), *ends)
+    check(s.windows()[s.main] == "作品.bmp" and os.listdir(folder) == ["作品.bmp"], f"{s.windows()}, {os.listdir(folder)}")
+
+
+def save_failure(s):
+    """Ctrl+S on a full tmpfs (or, where mounting fails, under a file-size limit) over an older picture:
+    a message opens, the older file keeps every byte, nothing else is left and the program goes on."""
+    folder, fsize = os.path.join(s.tmp, "full"), None
+    os.mkdir(folder)
+    mount = ["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", folder]
+    if os.environ.get("ZELVORANDINE_E2E_NO_MOUNT") or os.geteuid() or subprocess.run(mount).returncode:
+        folder, fsize = s.start, 64 * 1024  # far shorter than the picture, far longer than the settings
+    s.mounts += [] if fsize else [folder]
+    old = pathlib.Path(folder, NAME)
+    old.write_bytes(os.urandom(20000))
+    if not fsize:
+        with open(os.path.join(folder, "filler"), "wb", buffering=0) as f, contextlib.suppress(OSError):
+            while f.write(b"\0" * 4096):  # to the last page
+                continue
+    before, listing = old.read_bytes(), sorted(os.listdir(folder))
+    s.launch(folder, fsize)
+    s.etch_bold(*s.accept())
+    s.keys(s.main, "ctrl+s")
+    box = s.window("Zelvorandine")
+    check(old.read_bytes() == before, "the older picture was changed")
+    check(sorted(os.listdir(folder)) == listing, f"the folder holds {sorted(os.listdir(folder))}, before {listing}")
+    s.keys(box, "Return")
+    s.gone(box)
+
+
+def exit_(s):
+    """File → Exit after etching ends at once with status 0, asks nothing and writes nothing."""
+    s.launch()
+    s.etch_bold(*s.accept())
+    s.keys(s.main, "alt+f", "x")
+    s.until(lambda: s.app.poll() is not None, "end without a question", 10)
+    check(s.app.returncode == 0 and os.listdir(s.start) == [], f"status {s.app.returncode}, {os.listdir(s.start)}")
+
+
+if __name__ == "__main__":
+    main({"start_etch_save": start_etch_save, "colour_settings": colour_settings, "save_as": save_as,
+          "save_failure": save_failure, "exit": exit_})
