@@ -21,16 +21,23 @@ QImage Noise(QSize size, unsigned seed, QRgb pixel = kBack) {
 
 // box's corners are l, t, r, b (a line runs from the first to the second); returns the dirty rectangle.
 QRect Draw(QImage& image, int shape, int pen, const QRect& b) {
-    static void (CImageSurface::*const figures[])(int, int, int, int) = {
-        &CImageSurface::Rectangle, &CImageSurface::Ellipse, &CImageSurface::FillBlack};
     CImageSurface dc(image);
     dc.SelectPen({pen, MakeColor(255, 0, 0)});
     dc.SelectBrush(MakeColor(0, 255, 0));
     dc.MoveTo(b.left(), b.top());
-    if (shape == Line)
+    switch (shape) {
+    case Rect:
+        dc.Rectangle(b.left(), b.top(), b.right(), b.bottom());
+        break;
+    case Ellipse:
+        dc.Ellipse(b.left(), b.top(), b.right(), b.bottom());
+        break;
+    case Black:
+        dc.FillBlack(b.left(), b.top(), b.right(), b.bottom());
+        break;
+    default:
         dc.LineTo(b.right(), b.bottom());
-    else
-        (dc.*figures[shape])(b.left(), b.top(), b.right(), b.bottom());
+    }
     return dc.TakeDirtyRect();
 }
 
