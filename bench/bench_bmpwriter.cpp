@@ -8,6 +8,8 @@
 
 #include "output/BmpWriter.h"
 
+#include "bench/MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QFile>
@@ -129,50 +131,16 @@ BENCHMARK(BM_PlainWrite)->Apply(Timing);
 BENCHMARK(BM_PlainWriteSynced)->Apply(Timing);
 BENCHMARK(BM_BuildFileImage)->Apply(Timing);
 
-// Keeps the seconds per iteration of every repetition, to put the budgets on their medians.
-class CRatioReporter : public benchmark::ConsoleReporter {
-public:
-    CRatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override {
-        for (const Run& run : reports)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
-                m_seconds[run.run_name.function_name].push_back(run.real_accumulated_time /
-                                                                double(run.iterations));
-        ConsoleReporter::ReportRuns(reports);
-    }
-
-    // Median seconds per iteration, or 0 when the benchmark did not run.
-    double Median(const std::string& name) const {
-        const auto it = m_seconds.find(name);
-        if (it == m_seconds.end() || it->second.empty())
-            return 0;
-        std::vector<double> seconds = it->second;
-        std::sort(seconds.begin(), seconds.end());
-        return seconds[seconds.size() / 2];
-    }
-
-private:
-    std::map<std::string, std::vector<double>> m_seconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    // Interleaving by default; a later --benchmark_enable_random_interleaving=false on the command line wins.
-    std::vector<char*> arguments(argv, argv + argc + 1); // with the closing null
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    arguments.insert(arguments.begin() + 1, interleave.data());
-    argc = int(arguments.size()) - 1;
-    argv = arguments.data();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!CMedianReporter::InitializeInterleaved(argc, argv))
         return 1;
     if (!Folder().isValid()) {
         std::fprintf(stderr, "no temporary folder\n");
         return 1;
     }
-    CRatioReporter reporter;
+    CMedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

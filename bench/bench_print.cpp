@@ -6,6 +6,8 @@
 #include "canvas/Compositor.h"
 #include "canvas/ZelvorandineView.h"
 
+#include "bench/MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -134,44 +136,13 @@ BENCHMARK(BM_PdfPageJpegReference)->Apply(Timing);
 BENCHMARK(BM_PrintRasterPage)->Apply(Timing);
 BENCHMARK(BM_ComposeOnly)->Apply(Timing);
 
-class CMedianReporter : public benchmark::ConsoleReporter {
-public:
-    CMedianReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override {
-        for (const Run& run : reports)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
-                m_seconds[run.run_name.function_name].push_back(run.real_accumulated_time /
-                                                                double(run.iterations));
-        ConsoleReporter::ReportRuns(reports);
-    }
-
-    double Median(const std::string& name) const {
-        const auto it = m_seconds.find(name);
-        if (it == m_seconds.end() || it->second.empty())
-            return 0;
-        std::vector<double> seconds = it->second;
-        std::sort(seconds.begin(), seconds.end());
-        return seconds[seconds.size() / 2];
-    }
-
-private:
-    std::map<std::string, std::vector<double>> m_seconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    std::vector<char*> arguments(argv, argv + argc + 1); // with the closing null
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    arguments.insert(arguments.begin() + 1, interleave.data());
-    argc = int(arguments.size()) - 1;
-    argv = arguments.data();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!CMedianReporter::InitializeInterleaved(argc, argv))
         return 1;
     if (!Folder().isValid()) {
         std::fprintf(stderr, "no temporary folder\n");

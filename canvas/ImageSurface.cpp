@@ -226,14 +226,19 @@ void CImageSurface::FillSpan(i64 y, i64 x0, i64 x1, std::uint32_t pixel) {
     m_nDirtyBottom = std::max(m_nDirtyBottom, y + 1);
 }
 
-void CImageSurface::Rectangle(int l, int t, int r, int b) {
+// A box given with swapped corners is drawn all the same; an empty one draws nothing.
+static bool NormaliseBox(int& l, int& t, int& r, int& b) {
     if (l > r) {
         std::swap(l, r);
     }
     if (t > b) {
         std::swap(t, b);
     }
-    if (l == r || t == b) {
+    return l != r && t != b;
+}
+
+void CImageSurface::Rectangle(int l, int t, int r, int b) {
+    if (!NormaliseBox(l, t, r, b)) {
         return;
     }
     const i64 w = std::max(1, m_pen.nWidth);
@@ -263,13 +268,7 @@ void CImageSurface::Rectangle(int l, int t, int r, int b) {
 }
 
 void CImageSurface::Ellipse(int l, int t, int r, int b) {
-    if (l > r) {
-        std::swap(l, r);
-    }
-    if (t > b) {
-        std::swap(t, b);
-    }
-    if (l == r || t == b) {
+    if (!NormaliseBox(l, t, r, b)) {
         return;
     }
     // Rows are spans symmetric about the centre, kept as half-widths in half-pixel units.
