@@ -23,8 +23,6 @@ public:
         ms_bSeeded = true;
     }
 
-    static bool IsSeeded() { return ms_bSeeded; }
-
     // Back to the state of a fresh process: unseeded, so that the next value seeds with 1 again.
     static void Reset();
 

@@ -30,8 +30,6 @@ public:
     void SetPixel(int x, int y, PackedColor color) override;
     void FillBlack(int l, int t, int r, int b) override;
 
-    CPenSpec Pen() const { return m_pen; }
-    PackedColor Brush() const { return m_brush; }
     QPoint CurrentPosition() const { return m_ptCurrent; }
 
     // The bounding rectangle of every pixel written since the last call (empty if none); starts afresh.

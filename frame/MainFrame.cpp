@@ -38,19 +38,19 @@ int CMainFrame::OnCreate(CCreateContext* pContext) {
         return -1;
     }
 
-    m_wndToolBar = new CToolBar(this, AFX_IDW_TOOLBAR, QStringLiteral("standardToolBar"));
+    m_wndToolBar = new CToolBar(this, QStringLiteral("standardToolBar"));
     if (!m_wndToolBar->LoadToolBar(g_standardToolbar)) {
         return -1;
     }
     RegisterControlBar(m_wndToolBar, AFX_IDW_TOOLBAR);
 
-    m_wndPenBar = new CToolBar(this, AFX_IDW_TOOLBAR, QStringLiteral("penToolBar"));
+    m_wndPenBar = new CToolBar(this, QStringLiteral("penToolBar"));
     if (!m_wndPenBar->LoadToolBar(g_penToolbar)) {
         return -1;
     }
     RegisterControlBar(m_wndPenBar, AFX_IDW_TOOLBAR);
 
-    m_wndStatusBar = new CStatusBar(this, AFX_IDW_STATUS_BAR);
+    m_wndStatusBar = new CStatusBar(this);
     if (!m_wndStatusBar->SetIndicators(g_indicators, static_cast<int>(std::size(g_indicators)))) {
         return -1;
     }

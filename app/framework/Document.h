@@ -5,7 +5,6 @@
 
 #include <QString>
 
-class CView;
 
 class CDocument : public CCmdTarget {
 public:
@@ -26,12 +25,8 @@ public:
     const QString& GetTitle() const { return m_strTitle; }
     void SetTitle(const QString& title) { m_strTitle = title; }
 
-    void SetView(CView* pView) { m_pView = pView; }
-    CView* GetView() const { return m_pView; }
-
 private:
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;
-    CView* m_pView = nullptr;
 };

@@ -72,9 +72,6 @@ int CFrameWnd::OnCreate(CCreateContext* pContext) {
     }
     pView->setParent(this);
     pView->SetDocument(pContext->m_pCurrentDoc);
-    if (pContext->m_pCurrentDoc != nullptr) {
-        pContext->m_pCurrentDoc->SetView(pView);
-    }
     setCentralWidget(pView);
     m_pActiveView = pView;
     if (pView->OnCreate() == -1) {

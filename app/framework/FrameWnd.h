@@ -59,7 +59,6 @@ public:
     CStatusBar* GetMessageBar() const { return m_pStatusBar; }
     void SetMessageText(const QString& text);
     QString GetIdleText() const;
-    bool IsInHelpMode() const { return m_bHelpMode; }
 
     void OnUpdateFrameTitle();
     // Sets the whole caption; the text is shown as it is.

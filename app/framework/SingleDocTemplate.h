@@ -24,7 +24,6 @@ public:
 
     CDocument* GetDocument() const { return m_pOnlyDoc; }
     CFrameWnd* GetFrame() const { return m_pFrame; }
-    int GetResourceID() const { return m_nIDResource; }
 
     // Destroys the frame (with its view) and the document.
     void CloseAll();

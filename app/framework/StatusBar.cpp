@@ -5,7 +5,7 @@
 
 #include <QLabel>
 
-CStatusBar::CStatusBar(QWidget* parent, int nControlID) : QStatusBar(parent), m_nControlID(nControlID) {
+CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(true);
 }
 

@@ -10,7 +10,7 @@ class QLabel;
 class CStatusBar : public QStatusBar {
     Q_OBJECT
 public:
-    explicit CStatusBar(QWidget* parent, int nControlID);
+    explicit CStatusBar(QWidget* parent);
 
     // Builds one pane per id; fails when an indicator has no text in the string table.
     bool SetIndicators(const int* pIDs, int nCount);
@@ -24,10 +24,7 @@ public:
     void SetIndicatorOn(int nID, bool bOn);
     QLabel* GetPane(int nIndex) const { return m_panes.at(nIndex); }
 
-    int GetControlID() const { return m_nControlID; }
-
 private:
-    int m_nControlID;
     std::vector<int> m_ids;
     std::vector<QLabel*> m_panes;
 };

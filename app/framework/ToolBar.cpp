@@ -28,8 +28,7 @@ QPixmap ButtonImage(const QImage& strip, int nIndex, int cx, int cy) {
 
 } // namespace
 
-CToolBar::CToolBar(CFrameWnd* pFrame, int nControlID, const QString& objectName)
-    : QToolBar(pFrame), m_pFrame(pFrame), m_nControlID(nControlID) {
+CToolBar::CToolBar(CFrameWnd* pFrame, const QString& objectName) : QToolBar(pFrame), m_pFrame(pFrame) {
     setObjectName(objectName);
     setMovable(true);
     setFloatable(true);

@@ -10,10 +10,9 @@ class CFrameWnd;
 class CToolBar : public QToolBar {
     Q_OBJECT
 public:
-    CToolBar(CFrameWnd* pFrame, int nControlID, const QString& objectName);
+    CToolBar(CFrameWnd* pFrame, const QString& objectName);
 
     bool LoadToolBar(const ToolbarResource& resource);
-    int GetControlID() const { return m_nControlID; }
     // The button that issues command nID, or nullptr.
     QWidget* GetButton(int nID) const;
 
@@ -22,5 +21,4 @@ private:
 
     CFrameWnd* m_pFrame;
     QAction* m_pCloseAction = nullptr;
-    int m_nControlID;
 };
