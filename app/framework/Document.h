@@ -5,7 +5,7 @@
 
 #include <QString>
 
-
+// The data a frame and its view show; opening a file reads it through Serialize.
 class CDocument : public CCmdTarget {
 public:
     ~CDocument() override = default;
