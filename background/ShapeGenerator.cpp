@@ -136,29 +136,23 @@ struct CShapeGenerator::SColorTables {
     // yields, without the retries. One uniform index is split channel by channel.
     PackedColor DirectDraw() const {
         std::int64_t u = UniformBelow(nAccepted);
-        int nR = red.nLow;
-        for (int i = 0;; ++i) {
-            nR = red.nLow + i;
-            const std::int64_t rest = GreenBlueAtLeast(Below(nFloor, nR));
-            const std::int64_t w = red.counts[static_cast<std::size_t>(i)] * rest;
-            if (u < w || i + 1 == red.Size()) {
-                u %= rest;
-                break;
+        // The channel value whose share of the accepted triples holds u; u becomes the index within that
+        // share. restFor(value) counts the accepted draws of the later channels given this value.
+        const auto pick = [&u](const SChannel& channel, const auto& restFor) {
+            for (int i = 0;; ++i) {
+                const int n = channel.nLow + i;
+                const std::int64_t rest = restFor(n);
+                const std::int64_t w = channel.counts[static_cast<std::size_t>(i)] * rest;
+                if (u < w || i + 1 == channel.Size()) {
+                    u %= rest;
+                    return n;
+                }
+                u -= w;
             }
-            u -= w;
-        }
+        };
+        const int nR = pick(red, [this](int r) { return GreenBlueAtLeast(Below(nFloor, r)); });
         const int nNeedGB = Below(nFloor, nR);
-        int nG = green.nLow;
-        for (int i = 0;; ++i) {
-            nG = green.nLow + i;
-            const std::int64_t rest = BlueAtLeast(Below(nNeedGB, nG));
-            const std::int64_t w = green.counts[static_cast<std::size_t>(i)] * rest;
-            if (u < w || i + 1 == green.Size()) {
-                u %= rest;
-                break;
-            }
-            u -= w;
-        }
+        const int nG = pick(green, [this, nNeedGB](int g) { return BlueAtLeast(Below(nNeedGB, g)); });
         const int nNeedB = Below(nNeedGB, nG);
         int nB = std::clamp(nNeedB, blue.nLow, blue.High());
         for (int i = nB - blue.nLow;; ++i) {

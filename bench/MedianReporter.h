@@ -32,17 +32,20 @@ public:
         return seconds[seconds.size() / 2];
     }
 
-    // Initialises the library with repetitions interleaved in random order, so that a change in the machine's
-    // load falls on all contenders alike; a later --benchmark_enable_random_interleaving=false wins. False on
-    // unrecognised arguments.
-    static bool InitializeInterleaved(int argc, char** argv) {
-        static std::string interleave = "--benchmark_enable_random_interleaving=true";
-        static std::vector<char*> arguments;
-        arguments.assign(argv, argv + argc + 1); // with the closing null
+    // Runs the benchmarks named on the command line with their repetitions interleaved in random order, so
+    // that a change in the machine's load falls on all contenders alike; a later
+    // --benchmark_enable_random_interleaving=false wins. False on unrecognised arguments.
+    bool RunInterleaved(int argc, char** argv) {
+        std::string interleave = "--benchmark_enable_random_interleaving=true";
+        std::vector<char*> arguments(argv, argv + argc + 1); // with the closing null
         arguments.insert(arguments.begin() + 1, interleave.data());
         int count = int(arguments.size()) - 1;
         benchmark::Initialize(&count, arguments.data());
-        return !benchmark::ReportUnrecognizedArguments(count, arguments.data());
+        if (benchmark::ReportUnrecognizedArguments(count, arguments.data()))
+            return false;
+        benchmark::RunSpecifiedBenchmarks(this);
+        benchmark::Shutdown();
+        return true;
     }
 
 private:

@@ -134,15 +134,13 @@ BENCHMARK(BM_BuildFileImage)->Apply(Timing);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!CMedianReporter::InitializeInterleaved(argc, argv))
-        return 1;
     if (!Folder().isValid()) {
         std::fprintf(stderr, "no temporary folder\n");
         return 1;
     }
     CMedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    if (!reporter.RunInterleaved(argc, argv))
+        return 1;
 
     const double writer = reporter.Median("BM_CBmpWriter");
     const double qimage = reporter.Median("BM_QImageSave");

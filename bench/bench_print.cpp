@@ -142,15 +142,13 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (!CMedianReporter::InitializeInterleaved(argc, argv))
-        return 1;
     if (!Folder().isValid()) {
         std::fprintf(stderr, "no temporary folder\n");
         return 1;
     }
     CMedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    if (!reporter.RunInterleaved(argc, argv))
+        return 1;
 
     const double pdf = reporter.Median("BM_PrintPdfPage");
     const double jpeg = reporter.Median("BM_PdfPageJpegReference");
