@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/ZelvorandineDoc.h"
 
 IMPLEMENT_DYNCREATE(CZelvorandineDoc, CDocument)

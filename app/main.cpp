@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/ZelvorandineApp.h"
 
 int main(int argc, char** argv) {

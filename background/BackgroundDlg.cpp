@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "background/BackgroundDlg.h"
 
 #include "res/DialogTemplates.h"

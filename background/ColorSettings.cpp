@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "background/ColorSettings.h"
 
 SColorSettings g_colorSettings;

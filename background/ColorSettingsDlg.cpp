@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "background/ColorSettingsDlg.h"
 
 #include "app/framework/DataExchange.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "background/ShapeGenerator.h"
 
 #include "background/RandomSource.h"

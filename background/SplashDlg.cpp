@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "background/SplashDlg.h"
 
 #include "res/DialogTemplates.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One background at the window sizes people use, at the start-up floor, the settings' default floor and
 // the highest floor the settings dialog offers; plus the slowest setting that still retries and one
 // that draws colours directly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing a 3840 x 2160 picture: CBmpWriter against QImage::save(path, "BMP") on the same image, and against
 // a plain write of the same number of bytes, which is as fast as any writer can be. All three write into one
 // temporary folder on the normal disk. The ratios come from one run; the program ends with a non-zero

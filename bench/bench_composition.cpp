@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recomposing what one stroke segment touched against recomposing the whole canvas, measured side by
 // side in one run; the counters give the times and their ratio.
 #include "canvas/Compositor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Etching cost follows the stroke, not the canvas. A 1000-segment stroke of each pen at 640x480,
 // 1920x1080 and 3840x2160, segments about 10 pixels long as a quick drag gives them.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One printed page of a 1920 x 1080 picture through the view's OnPrint: into a PDF file (the path every
 // print takes on Linux, where CUPS receives PDF) and into an image of the page's size at 300 dpi (what a
 // raster printer driver does). For comparison: the same PDF page with the image written the toolkit's

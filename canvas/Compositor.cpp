@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/Compositor.h"
 
 #include <cstdint>

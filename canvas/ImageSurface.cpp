@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/ImageSurface.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/ZelvorandineView.h"
 
 #include "app/framework/FrameWnd.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # zelvorandine_add_test(NAME <name> SOURCES <files...> LABEL unit|widget|e2e [LIBS <libs...>] [TIMEOUT <s>])
 # Builds one Qt Test executable and registers it with ctest, offscreen, with a private HOME so that
 # settings written by a test never touch the user's own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frame/MainFrame.h"
 
 #include "app/framework/CmdUI.h"

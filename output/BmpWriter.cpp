@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "output/BmpWriter.h"
 
 #include <QFile>

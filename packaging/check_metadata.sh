@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Validates the desktop entry, the AppStream metainfo, or an installed tree as a whole.
 #   check_metadata.sh desktop FILE | metainfo FILE | tree BUILD_DIR
 # Exits 77 (skip) when the validator is not installed. Any warning counts as a failure.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Numeric ids of commands, controls and resources. The numbers are part of the program: tables,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 inline constexpr const char* kVersionString = "1.0.0.1";

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building, testing and the end-to-end tests need.
 # Only what is missing is installed; works as root and through sudo.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Sets up a Debian 12 machine, builds Zelvorandine with its tests and runs every test
 # (unit, widget and end-to-end), then the unit and widget tests again under the sanitizers.
 set -euo pipefail

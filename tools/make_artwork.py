@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws Zelvorandine's bitmaps, cursors and icons.
 
 Run from the repository root:  python3 tools/make_artwork.py

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/DataExchange.h"
 
 #include "app/framework/Dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/Dialog.h"
 
 #include "app/framework/DataExchange.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/Document.h"
 
 #include "app/framework/Resources.h"

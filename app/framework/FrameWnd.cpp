@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/FrameWnd.h"
 
 #include "app/framework/CmdUI.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/KeyboardIndicators.h"
 
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/RecentFileList.h"
 
 #include <QDir>

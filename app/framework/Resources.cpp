@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/Resources.h"
 
 #include "res/ArtworkTable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The record by which the document template creates a document, frame or view it knows only by class.

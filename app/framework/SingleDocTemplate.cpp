@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/SingleDocTemplate.h"
 
 #include "app/framework/Document.h"

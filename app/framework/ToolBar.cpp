@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/ToolBar.h"
 
 #include "app/framework/FrameWnd.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/View.h"
 
 #include "app/framework/Resources.h"

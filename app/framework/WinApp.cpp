@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/WinApp.h"
 
 #include "app/framework/CmdUI.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/CmdTarget.h"
 #include "app/framework/CmdUI.h"
 #include "app/framework/CommandLineInfo.h"

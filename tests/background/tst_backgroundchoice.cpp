@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/ZelvorandineApp.h"
 #include "app/framework/FrameWnd.h"
 #include "background/ColorSettings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "background/RandomSource.h"
 #include "background/ShapeGenerator.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/ZelvorandineApp.h"
 #include "canvas/ZelvorandineView.h"
 #include "output/BmpWriter.h"

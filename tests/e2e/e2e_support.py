@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Runs the real program under a private Xvfb and drives it as a person would, with xdotool. Needs Debian's
 /usr/bin/python3 (PIL). A failure leaves <case>.log and <case>-failure.png in the artifacts folder."""
 

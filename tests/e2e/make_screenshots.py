@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The README's pictures: make_screenshots.py --binary build/zelvorandine --artifacts build/shots, then to docs/."""
 
 import math, os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """End-to-end cases, one ctest each: test_e2e.py CASE --binary PROGRAM --artifacts FOLDER."""
 
 import contextlib, os, pathlib, subprocess

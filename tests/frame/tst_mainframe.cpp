@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/framework/DialogBuilder.h"
 #include "app/framework/Document.h"
 #include "app/framework/StatusBar.h"

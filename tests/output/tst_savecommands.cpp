@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/background/DialogDriver.h"
