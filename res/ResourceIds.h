@@ -96,6 +96,22 @@ constexpr int IDS_VIEW_WHATS_THIS = 61807;
 constexpr int IDS_EXTRA_ARGUMENT = 61808;
 constexpr int AFX_IDP_FAILED_TO_CREATE_DOC = 61702;
 
+// Reasons of failed file operations, for the common causes
+constexpr int IDS_ERROR_NO_SPACE = 61820;
+constexpr int IDS_ERROR_ACCESS = 61821;
+constexpr int IDS_ERROR_READ_ONLY_FS = 61822;
+constexpr int IDS_ERROR_NOT_FOUND = 61823;
+constexpr int IDS_ERROR_NAME_TOO_LONG = 61824;
+constexpr int IDS_ERROR_FILE_TOO_LARGE = 61825;
+constexpr int IDS_ERROR_IO = 61826;
+constexpr int IDS_ERROR_NO_MEMORY = 61827;
+constexpr int IDS_ERROR_NOT_REGULAR_FILE = 61828;
+constexpr int IDS_ERROR_NOT_A_FOLDER = 61829;
+constexpr int IDS_ERROR_IS_A_FOLDER = 61830;
+constexpr int IDS_ERROR_BAD_NAME = 61831;
+constexpr int IDS_ERROR_QUOTA = 61832;
+constexpr int IDS_ERROR_BUSY = 61833;
+
 // Dialog controls
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

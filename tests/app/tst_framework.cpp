@@ -3,10 +3,13 @@
 #include "app/framework/CmdUI.h"
 #include "app/framework/CommandLineInfo.h"
 #include "app/framework/RecentFileList.h"
+#include "app/framework/SystemError.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
 
 // Handlers that only note that they ran.
 struct CBaseTarget : CCmdTarget {
@@ -136,6 +139,38 @@ private Q_SLOTS:
             written << key.mid(4) + '=' + settings->value(key).toString(); // after "File"
         }
         QTEST(written, "written");
+    }
+
+    void systemErrorText_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("word"); // what the reason must speak of
+        QTest::newRow("no space") << ENOSPC << "空き容量";
+        QTest::newRow("quota") << EDQUOT << "上限";
+        QTest::newRow("permission") << EACCES << "許可";
+        QTest::newRow("not permitted") << EPERM << "許可";
+        QTest::newRow("read-only") << EROFS << "読み取り専用";
+        QTest::newRow("missing") << ENOENT << "見つかりません";
+        QTest::newRow("name too long") << ENAMETOOLONG << "長すぎ";
+        QTest::newRow("file too large") << EFBIG << "大きすぎ";
+        QTest::newRow("i/o") << EIO << "ｴﾗｰ";
+        QTest::newRow("memory") << ENOMEM << "ﾒﾓﾘ";
+        QTest::newRow("not regular") << CSystemError::kNotRegularFile << "通常のﾌｧｲﾙではありません";
+        QTest::newRow("not a folder") << ENOTDIR << "ﾌｫﾙﾀﾞではない";
+        QTest::newRow("is a folder") << EISDIR << "ﾌｫﾙﾀﾞがあります";
+        QTest::newRow("unrepresentable name") << EILSEQ << "ﾌｧｲﾙ名";
+    }
+
+    // Japanese for the causes a user meets, whatever the locale; each names its own cause.
+    void systemErrorText() {
+        QFETCH(int, error);
+        QFETCH(QString, word);
+        const QString text = CSystemError::Text(error);
+        QVERIFY2(text.contains(word), qPrintable(text));
+        QVERIFY(text != qt_error_string(error));
+    }
+
+    void systemErrorTextFallsBackToTheSystem() {
+        QCOMPARE(CSystemError::Text(EXDEV), qt_error_string(EXDEV));
     }
 };
 

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#include "app/framework/SystemError.h"
+
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+#include <cerrno>
+
+namespace {
+
+int StringFor(int nError) {
+    switch (nError) {
+    case CSystemError::kNotRegularFile:
+        return IDS_ERROR_NOT_REGULAR_FILE;
+    case ENOSPC:
+        return IDS_ERROR_NO_SPACE;
+    case EDQUOT:
+        return IDS_ERROR_QUOTA;
+    case EACCES:
+    case EPERM:
+        return IDS_ERROR_ACCESS;
+    case EROFS:
+        return IDS_ERROR_READ_ONLY_FS;
+    case ENOENT:
+        return IDS_ERROR_NOT_FOUND;
+    case ENAMETOOLONG:
+        return IDS_ERROR_NAME_TOO_LONG;
+    case EFBIG:
+        return IDS_ERROR_FILE_TOO_LARGE;
+    case EIO:
+        return IDS_ERROR_IO;
+    case ENOMEM:
+        return IDS_ERROR_NO_MEMORY;
+    case ENOTDIR:
+        return IDS_ERROR_NOT_A_FOLDER;
+    case EISDIR:
+        return IDS_ERROR_IS_A_FOLDER;
+    case EILSEQ:
+    case EINVAL:
+        return IDS_ERROR_BAD_NAME;
+    case EBUSY:
+    case ETXTBSY:
+        return IDS_ERROR_BUSY;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+QString CSystemError::Text(int nError) {
+    if (const int nID = StringFor(nError); nID != 0) {
+        for (const StringResource& s : g_stringTable) {
+            if (s.nID == nID) {
+                return QString::fromUtf8(s.text);
+            }
+        }
+    }
+    return qt_error_string(nError);
+}

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+// Why a file operation failed, in words the user reads: the program's own Japanese texts for the common
+// causes, the system's own text for the rare rest, whatever the locale.
+class CSystemError {
+public:
+    // Not an error number of the system: the path names a folder, a device, a pipe or a socket, where a
+    // plain file was expected.
+    static constexpr int kNotRegularFile = -1;
+
+    static QString Text(int nError);
+};
