@@ -10,6 +10,7 @@ class CZelvorandineDoc : public CDocument {
 public:
     void Serialize(CArchive& ar) override;
     bool OnNewDocument() override;
+    bool CanCloseFrame(CFrameWnd* pFrame) override;
 
     DECLARE_MESSAGE_MAP(CZelvorandineDoc)
 };

@@ -15,8 +15,10 @@
 #include "output/SaveAsDialog.h"
 #include "res/ResourceIds.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -27,7 +29,7 @@
 IMPLEMENT_DYNCREATE(CZelvorandineView, CView)
 
 BEGIN_MESSAGE_MAP(CZelvorandineView, CView)
-ON_COMMAND(ID_FILE_NEW, GenerateBackground)
+ON_COMMAND(ID_FILE_NEW, OnFileNew)
 ON_COMMAND(ID_BACKGROUND_SETTINGS, OnBackgroundSettings)
 ON_COMMAND(ID_APP_EXIT, OnAppExit)
 ON_COMMAND(ID_FILE_SAVE, OnFileSave)
@@ -154,6 +156,7 @@ void CZelvorandineView::GenerateBackground() {
     bool bQuit = false;
     m_bmpCover = QImage();
     m_bmpColor = QImage();
+    SetModifiedFlag(false);
 
     CBackgroundDlg dialog;
     for (int nAttempt = 1;; ++nAttempt) {
@@ -290,7 +293,11 @@ template <class Draw> void CZelvorandineView::DrawOnCover(Draw draw) {
     dc.SelectPen(CPenSpec{m_nPenWidth, color});
     dc.SelectBrush(color);
     draw(dc, color);
-    Compose(dc.TakeDirtyRect());
+    const QRect rcDrawn = dc.TakeDirtyRect();
+    Compose(rcDrawn);
+    if (!rcDrawn.isEmpty()) {
+        SetModifiedFlag(true);
+    }
 }
 
 void CZelvorandineView::OnLButtonDown(Qt::KeyboardModifiers, const QPoint& point) {
@@ -373,6 +380,7 @@ bool CZelvorandineView::SavePicture(const QString& fileName) {
                                     width(), height(), [](int, unsigned char*) {}, fileName, &reason)
                               : writer.WritePicture(m_surface, fileName, &reason);
     if (bWritten) {
+        SetModifiedFlag(false);
         return true;
     }
     AfxMessageBox(CResources::Format(IDS_SAVE_FAILED,
@@ -382,24 +390,68 @@ bool CZelvorandineView::SavePicture(const QString& fileName) {
     return false;
 }
 
-void CZelvorandineView::OnFileSave() {
-    SavePicture(m_strName);
+bool CZelvorandineView::OnFileSave() {
+    return SavePicture(m_strName);
 }
 
-void CZelvorandineView::OnFileSaveAs() {
+bool CZelvorandineView::OnFileSaveAs() {
     const std::optional<QString> chosen = CSaveAsDialog::Ask(m_strName, AfxGetMainWnd());
     if (!chosen) {
         // Cancelled: no file is written and neither the name nor the title changes.
-        return;
+        return false;
     }
     const QFileInfo file(*chosen);
     if (!SavePicture(file.absoluteFilePath())) {
-        return;
+        return false;
     }
     // Later saves write into the folder the user confirmed, under the chosen name.
     QDir::setCurrent(file.absolutePath());
     m_strName = file.fileName();
+    m_bNameConfirmed = true;
     if (CFrameWnd* pMainWnd = AfxGetMainWnd()) {
         pMainWnd->SetWindowText(m_strName);
+    }
+    return true;
+}
+
+// ---- before the picture is discarded -----------------------------------------------------------
+
+void CZelvorandineView::SetModifiedFlag(bool bModified) {
+    // Strokes mark an already marked picture at every move: the caption is touched once.
+    if (bModified == m_bModified) {
+        return;
+    }
+    m_bModified = bModified;
+    if (auto* pFrame = qobject_cast<CFrameWnd*>(window())) {
+        pFrame->setWindowModified(bModified);
+    }
+}
+
+bool CZelvorandineView::SaveModified() {
+    if (!m_bModified) {
+        return true;
+    }
+    const std::unique_ptr<QMessageBox> box =
+        AfxCreateMessageBox(CResources::Format(IDS_ASK_TO_SAVE, m_strName), QMessageBox::Warning,
+                            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    // Qt's own word for this button differs from desktop to desktop, some speaking of closing, which New
+    // does not do.
+    box->button(QMessageBox::Discard)->setText(CResources::LoadString(IDS_DONT_SAVE));
+    switch (box->exec()) {
+    case QMessageBox::Save:
+        // Until a Save As the picture has no name of the user's choosing.
+        return m_bNameConfirmed ? OnFileSave() : OnFileSaveAs();
+    case QMessageBox::Discard:
+        // Given up: the end of a desktop session that follows closes the window without asking again.
+        SetModifiedFlag(false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CZelvorandineView::OnFileNew() {
+    if (SaveModified()) {
+        GenerateBackground();
     }
 }

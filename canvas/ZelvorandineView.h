@@ -36,8 +36,17 @@ public:
     void GenerateBackground();
     void OnBackgroundSettings();
     void OnAppExit();
-    void OnFileSave();
-    void OnFileSaveAs();
+    // Both true once the picture is written; Save As also when the user confirmed a name.
+    bool OnFileSave();
+    bool OnFileSaveAs();
+
+    // Asks before a new background replaces the picture.
+    void OnFileNew();
+    // Etched since its background was chosen or it was last written.
+    bool IsModified() const { return m_bModified; }
+    // Before the picture is discarded: a modified one is offered for saving. False when the user cancelled
+    // or the save did not happen; the picture must then stay.
+    bool SaveModified();
 
     void OnPenFine();
     void OnPenMedium();
@@ -81,11 +90,15 @@ private:
     // Draws into the cover layer with the current pen, then recomposes what changed.
     template <class Draw> void DrawOnCover(Draw draw);
     bool SavePicture(const QString& fileName);
+    // Also the caption's modified mark of the frame showing the view.
+    void SetModifiedFlag(bool bModified);
 
     QImage m_surface;
     bool m_bHaveLast = false;
     bool m_bHaveDown = false;
     QRect m_rcToShow; // changed on the window since the last paint
+    bool m_bModified = false;
+    bool m_bNameConfirmed = false; // m_strName was chosen in Save As
 
     DECLARE_MESSAGE_MAP(CZelvorandineView)
 };

@@ -112,6 +112,10 @@ constexpr int IDS_ERROR_BAD_NAME = 61831;
 constexpr int IDS_ERROR_QUOTA = 61832;
 constexpr int IDS_ERROR_BUSY = 61833;
 
+// The question before an etched picture is discarded
+constexpr int IDS_ASK_TO_SAVE = 61840;
+constexpr int IDS_DONT_SAVE = 61841;
+
 // Dialog controls
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

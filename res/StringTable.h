@@ -105,6 +105,8 @@ inline constexpr StringResource g_stringTable[] = {
     {IDS_ERROR_BAD_NAME, "このﾌｧｲﾙ名は使えません。"},
     {IDS_ERROR_QUOTA, "ﾃﾞｨｽｸの使用量の上限を超えました。"},
     {IDS_ERROR_BUSY, "ﾌｧｲﾙが使用中です。"},
+    {IDS_ASK_TO_SAVE, "「%1」への変更を保存しますか？"},
+    {IDS_DONT_SAVE, "保存しない"},
     {IDS_HELP_TITLE, "Zelvorandine ﾍﾙﾌﾟ"},
     {IDS_VIEW_WHATS_THIS, "描画領域: 左ﾎﾞﾀﾝでﾄﾞﾗｯｸﾞすると、黒い覆いを削って背景が現れます。"},
     {IDS_USAGE, "使い方: zelvorandine [ｵﾌﾟｼｮﾝ] [ﾌｧｲﾙ]\n"

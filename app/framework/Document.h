@@ -6,6 +6,8 @@
 
 #include <QString>
 
+class CFrameWnd;
+
 // The data a frame and its view show; opening a file reads it through Serialize.
 class CDocument : public CCmdTarget {
 public:
@@ -17,9 +19,12 @@ public:
     virtual bool OnOpenDocument(const QString& pathName, QString* pErrorText);
     virtual void Serialize(CArchive& ar);
 
-    // The document is never changed by the program, so it may always be replaced or closed.
+    // The document itself is never changed by the program, so another file may always replace it.
     bool IsModified() const { return m_bModified; }
     bool SaveModified() const { return true; }
+    // Asked before the frame showing the document closes, also when the desktop session ends; false keeps
+    // the frame open. A program whose work lives in its view offers to save it here.
+    virtual bool CanCloseFrame(CFrameWnd*) { return SaveModified(); }
 
     void SetPathName(const QString& pathName);
     const QString& GetPathName() const { return m_strPathName; }

@@ -19,10 +19,22 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSessionManager>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QWhatsThis>
+
+namespace {
+
+// Qt's placeholder for the modified mark; doubled, it shows literally.
+constexpr QLatin1String kModifiedMark("[*]");
+
+QString EscapeModifiedMark(QString text) {
+    return text.replace(kModifiedMark, QString(kModifiedMark) + kModifiedMark);
+}
+
+} // namespace
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CCmdTarget)
 ON_COMMAND_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, OnBarCheck)
@@ -34,6 +46,7 @@ END_MESSAGE_MAP()
 CFrameWnd::CFrameWnd() : QMainWindow(nullptr) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &CFrameWnd::OnCommitDataRequest);
 }
 
 CFrameWnd::~CFrameWnd() {
@@ -315,14 +328,17 @@ void CFrameWnd::SetMessageText(const QString& text) {
 void CFrameWnd::OnUpdateFrameTitle() {
     const QString appTitle = CResources::DocString(IDR_MAINFRAME, 0);
     CDocument* pDoc = GetActiveDocument();
-    SetWindowText(pDoc != nullptr ? pDoc->GetTitle() + QStringLiteral(" - ") + appTitle : appTitle);
+    if (pDoc == nullptr) {
+        SetWindowText(appTitle);
+        return;
+    }
+    // The mark goes with the document's name, not with the application's.
+    setWindowTitle(EscapeModifiedMark(pDoc->GetTitle()) + kModifiedMark + QStringLiteral(" - ") +
+                   EscapeModifiedMark(appTitle));
 }
 
 void CFrameWnd::SetWindowText(const QString& text) {
-    // "[*]" is Qt's placeholder for the modified mark; doubling it shows it literally.
-    QString escaped = text;
-    escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-    setWindowTitle(escaped);
+    setWindowTitle(EscapeModifiedMark(text) + kModifiedMark);
 }
 
 void CFrameWnd::OnHelp() {
@@ -385,9 +401,21 @@ bool CFrameWnd::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
+bool CFrameWnd::OnQueryEndSession() {
+    CDocument* pDoc = GetActiveDocument();
+    return pDoc == nullptr || pDoc->CanCloseFrame(this);
+}
+
+void CFrameWnd::OnCommitDataRequest(QSessionManager& manager) {
+    // Asking needs the session manager's leave; without it the session ends as it will.
+    if (manager.allowsInteraction() && !OnQueryEndSession()) {
+        manager.cancel();
+    }
+}
+
 void CFrameWnd::closeEvent(QCloseEvent* e) {
     CDocument* pDoc = GetActiveDocument();
-    if (pDoc != nullptr && !pDoc->SaveModified()) {
+    if (pDoc != nullptr && !pDoc->CanCloseFrame(this)) {
         e->ignore();
         return;
     }

@@ -14,6 +14,7 @@ class CStatusBar;
 class CView;
 class QAction;
 class QMenu;
+class QSessionManager;
 class QTimer;
 
 struct CCreateContext {
@@ -61,9 +62,13 @@ public:
     void SetMessageText(const QString& text);
     QString GetIdleText() const;
 
+    // The document's title and the application's name; a modified window marks the title.
     void OnUpdateFrameTitle();
-    // Sets the whole caption; the text is shown as it is.
+    // Sets the whole caption; the text is shown as it is, marked while the window is modified.
     void SetWindowText(const QString& text);
+
+    // The desktop session is about to end: true lets it end, false (the user cancelled) keeps it going.
+    bool OnQueryEndSession();
 
     // The framework's handlers, bound by the frames that offer them.
     void OnBarCheck(int nID);
@@ -86,6 +91,7 @@ private:
     void BuildAccelerators();
     void UpdateMenu(QMenu* pMenu);
     void ApplyUpdate(QAction* pAction, int nID);
+    void OnCommitDataRequest(QSessionManager& manager);
 
     CView* m_pActiveView = nullptr;
     CStatusBar* m_pStatusBar = nullptr;

@@ -77,10 +77,15 @@ CFrameWnd* AfxGetMainWnd() {
 }
 
 QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon icon) {
+    return static_cast<QMessageBox::StandardButton>(AfxCreateMessageBox(text, icon, QMessageBox::Ok)->exec());
+}
+
+std::unique_ptr<QMessageBox> AfxCreateMessageBox(const QString& text, QMessageBox::Icon icon,
+                                                 QMessageBox::StandardButtons buttons) {
     const QString title = g_pApp != nullptr ? g_pApp->m_pszAppName : QString();
-    QMessageBox box(icon, title, text, QMessageBox::Ok, AfxGetMainWnd());
-    box.setObjectName(QStringLiteral("afxMessageBox"));
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    auto box = std::make_unique<QMessageBox>(icon, title, text, buttons, AfxGetMainWnd());
+    box->setObjectName(QStringLiteral("afxMessageBox"));
+    return box;
 }
 
 CWinApp::CWinApp(const char* pszAppName) {

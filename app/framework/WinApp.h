@@ -81,5 +81,8 @@ CWinApp* AfxGetApp();
 CFrameWnd* AfxGetMainWnd();
 // A message box over the main window, titled with the application's name.
 QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon icon = QMessageBox::Warning);
+// The same box, not yet shown, for a caller that words its buttons.
+std::unique_ptr<QMessageBox> AfxCreateMessageBox(const QString& text, QMessageBox::Icon icon,
+                                                 QMessageBox::StandardButtons buttons);
 // The program's entry: builds the toolkit, runs InitInstance and the message loop.
 int AfxWinMain(CWinApp& app, int argc, char** argv);

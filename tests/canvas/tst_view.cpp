@@ -5,6 +5,7 @@
 #include "res/ResourceIds.h"
 #include "tests/background/DialogDriver.h"
 
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintPreviewWidget>
@@ -49,6 +50,10 @@ std::unique_ptr<CZelvorandineView> MakeView(bool bLayers = true, QSize size = QS
 
 bool Accept(CZelvorandineView& v, int n = 1, CDialogDriver::Step step = CDialogDriver::Click(IDC_USE_THIS)) {
     CDialogDriver driver;
+    if (v.IsModified()) // the etched picture is given up first
+        driver.Expect(QStringLiteral("afxMessageBox"), [](QDialog* pDialog) {
+            qobject_cast<QMessageBox*>(pDialog)->button(QMessageBox::Discard)->click();
+        });
     for (int i = 0; i < n; ++i)
         driver.Expect(QStringLiteral("backgroundDlg"), step);
     v.OnCmdMsg(ID_FILE_NEW, CmdCode::Command, nullptr);

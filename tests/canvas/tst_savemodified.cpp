@@ -1,0 +1,375 @@
+// SPDX-License-Identifier: MIT
+#include "res/ResourceIds.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/background/DialogDriver.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace apptest;
+
+// The question before an etched picture is lost, on every road that loses it, and the picture's modified
+// state with the caption's mark.
+namespace {
+
+const QString kQuestion = "afxMessageBox", kSaveAs = "saveAsDialog", kChoice = "backgroundDlg";
+
+enum Road { Exit, CloseBox, Logout, New };
+enum Answer {
+    Unmodified,      // nothing etched: no question
+    SavedFirst,      // etched, then Ctrl+S: no question
+    SaveByEnter,     // 保存 by Enter, Save As writes
+    SaveAsCancelled, // 保存, Save As cancelled
+    SaveAsFails,     // 保存, Save As into a missing folder
+    SaveWrites,      // 保存 after a Save As: Save writes without a dialog
+    SaveFails,       // 保存 after a Save As: Save over the file-size limit
+    DontSave,        // 保存しない
+    Cancel,          // キャンセル
+    Escape,
+    QuestionClosed, // the question's close box
+};
+
+enum Action {
+    DragFine,
+    ClickMedium,
+    ClickBold,
+    DragCover,
+    ClickCover,
+    BeyondLayers,
+    ChoosePen,
+    ColourSettings,
+    Print,
+    Open,
+    ViewToggles,
+    Save,
+    SaveAs,
+    NewBackground
+};
+
+void Mouse(QWidget* w, QEvent::Type type, QPoint p) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// Pressed at the first point, dragged through the others, released at the last: one point is a click.
+void Etch(int nPen, const QList<QPoint>& points) {
+    Frame()->SendCommand(nPen);
+    Mouse(View(), QEvent::MouseButtonPress, points.front());
+    for (qsizetype i = 1; i < points.size(); ++i)
+        Mouse(View(), QEvent::MouseMove, points[i]);
+    Mouse(View(), QEvent::MouseButtonRelease, points.back());
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSaveModified : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_pSettings = IsolateSettings(), m_pDir;
+    QString m_root;
+    QStringList m_buttons; // the question's button texts, in the order shown
+    QString m_text;
+
+    QString In(const QString& relative) const { return QDir(m_root).filePath(relative); }
+
+    // Types a name into the save dialog's name field and presses Enter, or cancels it.
+    static CDialogDriver::Step AnswerSaveAs(const QString& typed) {
+        return [typed](QDialog* pDialog) {
+            if (typed.isEmpty()) {
+                pDialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+                return;
+            }
+            auto* pEdit = pDialog->findChild<QLineEdit*>("fileNameEdit");
+            QApplication::setActiveWindow(pDialog); // offscreen, nothing activates it
+            pEdit->setFocus(Qt::OtherFocusReason);
+            pEdit->setText(typed);
+            QTest::keyClick(pEdit, Qt::Key_Return);
+        };
+    }
+    CDialogDriver::Step AnswerQuestion(int answer) {
+        return [this, answer](QDialog* pDialog) {
+            auto* pBox = qobject_cast<QMessageBox*>(pDialog);
+            m_text = pBox->text();
+            for (QMessageBox::StandardButton button :
+                 {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel})
+                m_buttons << (pBox->button(button) != nullptr ? pBox->button(button)->text() : QString());
+            m_buttons << QString::number(pBox->buttons().size());
+            if (answer == SaveByEnter)
+                QTest::keyClick(pBox, Qt::Key_Return);
+            else if (answer == Escape)
+                QTest::keyClick(pBox, Qt::Key_Escape);
+            else if (answer == QuestionClosed)
+                pBox->close();
+            else
+                pBox->button(answer == DontSave ? QMessageBox::Discard
+                             : answer == Cancel ? QMessageBox::Cancel
+                                                : QMessageBox::Save)
+                    ->click();
+        };
+    }
+    static CDialogDriver::Step PressOk() {
+        return
+            [](QDialog* pDialog) { qobject_cast<QMessageBox*>(pDialog)->button(QMessageBox::Ok)->click(); };
+    }
+    static bool AcceptBackground() {
+        CDialogDriver driver;
+        driver.Expect(kChoice, CDialogDriver::Click(IDC_USE_THIS));
+        Frame()->SendCommand(ID_FILE_NEW);
+        return driver.Finished() && View()->m_bReady == 1;
+    }
+    static QString Marked(const QString& title, bool bModified, bool bAppName = true) {
+        return title + (bModified ? "*" : "") + (bAppName ? " - Zelvorandine" : "");
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        theApp.InitApplication();      // Qt's Japanese texts, which the question's buttons use
+        std::signal(SIGXFSZ, SIG_IGN); // past the file-size limit a write fails
+    }
+    void init() {
+        m_pDir = std::make_unique<QTemporaryDir>();
+        m_root = QFileInfo(m_pDir->path()).canonicalFilePath();
+        m_buttons.clear();
+        m_text.clear();
+        QVERIFY(QDir::setCurrent(m_root) && QDir(m_root).mkdir("箱"));
+        QVERIFY(StartApp({}) && QTest::qWaitForWindowExposed(Frame()));
+        QVERIFY(AcceptBackground() && !View()->IsModified());
+    }
+    void cleanup() { StopApp(); }
+
+    void modifiedState_data() {
+        QTest::addColumn<bool>("etched"); // a drag with the bold pen first
+        QTest::addColumn<int>("action");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("drag, fine pen") << false << int(DragFine) << true;
+        QTest::newRow("click, medium pen") << false << int(ClickMedium) << true;
+        QTest::newRow("click, bold pen") << false << int(ClickBold) << true;
+        QTest::newRow("drag, cover pen") << false << int(DragCover) << true;
+        QTest::newRow("click, cover pen") << false << int(ClickCover) << true;
+        QTest::newRow("drag beyond the layers") << false << int(BeyondLayers) << false;
+        const std::pair<const char*, Action> neutral[] = {{"pen chosen", ChoosePen},
+                                                          {"colour settings", ColourSettings},
+                                                          {"printed", Print},
+                                                          {"file opened", Open},
+                                                          {"bars hidden and shown", ViewToggles}};
+        for (auto [name, action] : neutral) {
+            QTest::addRow("%s", name) << false << int(action) << false;
+            QTest::addRow("etched, %s", name) << true << int(action) << true;
+        }
+        QTest::newRow("etched, saved") << true << int(Save) << false;
+        QTest::newRow("etched, saved under a name") << true << int(SaveAs) << false;
+        QTest::newRow("new background") << false << int(NewBackground) << false;
+    }
+    // The caption marks a modified picture after its title: the document's, an opened file's, or the name
+    // chosen in Save As.
+    void modifiedState() {
+        QFETCH(bool, etched);
+        QFETCH(int, action);
+        const QSize layers(View()->m_nLayerWidth, View()->m_nLayerHeight);
+        if (etched)
+            Etch(ID_PEN_BOLD, {{30, 40}, {120, 90}});
+        QCOMPARE(View()->IsModified(), etched);
+        QCOMPARE(Caption(), Marked("無題", etched));
+        QString title = "無題";
+        bool bAppName = true;
+        CDialogDriver driver;
+        switch (action) {
+        case DragFine:
+            Etch(ID_PEN_FINE, {{10, 10}, {60, 20}});
+            break;
+        case ClickMedium:
+            Etch(ID_PEN_MEDIUM, {{50, 50}});
+            break;
+        case ClickBold:
+            Etch(ID_PEN_BOLD, {{50, 50}});
+            break;
+        case DragCover:
+            Etch(ID_PEN_COVER, {{10, 10}, {60, 20}});
+            break;
+        case ClickCover:
+            Etch(ID_PEN_COVER, {{50, 50}});
+            break;
+        case BeyondLayers: // the window grew after the background was chosen
+            Frame()->resize(Frame()->size() + QSize(120, 0));
+            QTRY_VERIFY(View()->width() >= layers.width() + 100);
+            Etch(ID_PEN_COVER, {{layers.width() + 10, 20}, {layers.width() + 60, 40}});
+            Etch(ID_PEN_BOLD, {{layers.width() + 30, 30}});
+            break;
+        case ChoosePen:
+            Frame()->SendCommand(ID_PEN_COVER);
+            break;
+        case ColourSettings:
+            driver.Expect("colorSettingsDlg", CDialogDriver::Click(IDC_SETTINGS_DONE));
+            Frame()->SendCommand(ID_BACKGROUND_SETTINGS);
+            break;
+        case Print:
+            theApp.GetPrinter().setOutputFileName(In("page.pdf"));
+            Frame()->SendCommand(ID_FILE_PRINT_DIRECT);
+            QVERIFY(QFileInfo(In("page.pdf")).size() > 0);
+            break;
+        case Open:
+            title = "開いた絵.bmp";
+            QVERIFY(QFile(In(title)).open(QIODevice::WriteOnly) && theApp.OpenDocumentFile(In(title)));
+            break;
+        case ViewToggles:
+            for (int nID : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PENBAR})
+                for (int i = 0; i < 2; ++i)
+                    Frame()->SendCommand(nID);
+            break;
+        case Save:
+            Frame()->SendCommand(ID_FILE_SAVE);
+            QVERIFY(QFileInfo::exists(In("名称未決定")));
+            break;
+        case SaveAs:
+            title = "絵.bmp";
+            bAppName = false;
+            driver.Expect(kSaveAs, AnswerSaveAs(In(title)));
+            Frame()->SendCommand(ID_FILE_SAVE_AS);
+            break;
+        case NewBackground:
+            QVERIFY(AcceptBackground());
+            break;
+        }
+        QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u'\n')));
+        QTEST(View()->IsModified(), "modified");
+        QTEST(Frame()->isWindowModified(), "modified");
+        QCOMPARE(Caption(), Marked(title, View()->IsModified(), bAppName));
+    }
+
+    void discard_data() {
+        QTest::addColumn<int>("road");
+        QTest::addColumn<int>("answer");
+        const std::pair<const char*, Road> roads[] = {
+            {"Exit", Exit}, {"close box", CloseBox}, {"logout", Logout}, {"New", New}};
+        const std::pair<const char*, Answer> answers[] = {{"unmodified", Unmodified},
+                                                          {"saved first", SavedFirst},
+                                                          {"保存 by Enter, Save As writes", SaveByEnter},
+                                                          {"保存, Save As cancelled", SaveAsCancelled},
+                                                          {"保存, Save As fails", SaveAsFails},
+                                                          {"保存 after a Save As, Save writes", SaveWrites},
+                                                          {"保存 after a Save As, Save fails", SaveFails},
+                                                          {"保存しない", DontSave},
+                                                          {"キャンセル", Cancel},
+                                                          {"Escape", Escape},
+                                                          {"question closed", QuestionClosed}};
+        for (auto [roadName, road] : roads)
+            for (auto [answerName, answer] : answers)
+                QTest::addRow("%s, %s", roadName, answerName) << int(road) << int(answer);
+    }
+    // Exit and the close box close the window, logging out may go on, New starts the choice: at once when
+    // nothing would be lost, else once the picture is written or given up. Otherwise nothing happens: the
+    // window, the picture, its name, the caption and the files stay as they were.
+    void discard() {
+        QFETCH(int, road);
+        QFETCH(int, answer);
+        const bool bNamed = answer == SaveWrites || answer == SaveFails;
+        const QString named = In("箱/前の絵.bmp"), written = bNamed ? named : In("新しい絵.bmp");
+        CDialogDriver driver;
+        if (bNamed) {
+            driver.Expect(kSaveAs, AnswerSaveAs(named));
+            Frame()->SendCommand(ID_FILE_SAVE_AS);
+        }
+        if (answer != Unmodified)
+            Etch(ID_PEN_BOLD, {{30, 40}, {120, 90}, {160, 40}});
+        if (answer == SavedFirst)
+            Frame()->SendCommand(ID_FILE_SAVE);
+        const QImage picture = View()->m_bmpCover.copy();
+        const QString name = View()->m_strName, caption = Caption();
+        const QByteArray oldBytes = Bytes(named);
+
+        const bool bAsks = answer != Unmodified && answer != SavedFirst;
+        const bool bGoesOn = !bAsks || answer == SaveByEnter || answer == SaveWrites || answer == DontSave;
+        if (bAsks)
+            driver.Expect(kQuestion, AnswerQuestion(answer));
+        if (answer == SaveByEnter || answer == SaveAsCancelled || answer == SaveAsFails)
+            driver.Expect(kSaveAs, AnswerSaveAs(answer == SaveByEnter   ? written
+                                                : answer == SaveAsFails ? In("無い箱/絵.bmp")
+                                                                        : QString()));
+        if (answer == SaveAsFails || answer == SaveFails)
+            driver.Expect(kQuestion, PressOk()); // why the picture could not be written
+        if (road == New && bGoesOn)
+            driver.Expect(kChoice, CDialogDriver::Click(IDC_USE_THIS));
+        rlimit limit{answer == SaveFails ? 16384 : RLIM_INFINITY, RLIM_INFINITY};
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        bool bSessionMayEnd = true;
+        switch (road) {
+        case Exit:
+            Frame()->SendCommand(ID_APP_EXIT);
+            break;
+        case CloseBox:
+            Frame()->close();
+            break;
+        case Logout:
+            bSessionMayEnd = Frame()->OnQueryEndSession();
+            break;
+        case New:
+            Frame()->SendCommand(ID_FILE_NEW);
+            break;
+        }
+        limit.rlim_cur = RLIM_INFINITY;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u'\n')));
+
+        if (bAsks) {
+            QCOMPARE(m_text, "「" + name + "」への変更を保存しますか？");
+            QCOMPARE(m_buttons, (QStringList{"保存", "保存しない", "キャンセル", "3"}));
+        }
+        QCOMPARE(Frame()->isVisible(), !bGoesOn || road == Logout || road == New);
+        QCOMPARE(bSessionMayEnd, bGoesOn || road != Logout);
+        const bool bWritten = answer == SaveByEnter || answer == SaveWrites;
+        QCOMPARE(QImage(written).convertToFormat(QImage::Format_RGB32) == picture, bWritten);
+        QVERIFY(bNamed ? bWritten || Bytes(named) == oldBytes : !QFileInfo::exists(named));
+        QVERIFY(!QFileInfo::exists(In("無い箱")));
+        if (!bGoesOn) {
+            QCOMPARE(View()->m_bmpCover, picture);
+            QVERIFY(View()->IsModified() && Frame()->isWindowModified());
+            QCOMPARE(View()->m_strName, name);
+            QCOMPARE(Caption(), caption);
+        } else if (road == New) { // a new black cover, nothing etched on it
+            QImage black(View()->m_bmpCover.size(), QImage::Format_RGB32);
+            black.fill(Qt::black);
+            QVERIFY(!View()->IsModified() && View()->m_bmpCover == black);
+        }
+        if (answer == SaveByEnter && Frame()->isVisible())
+            QCOMPARE(Caption(), "新しい絵.bmp");
+    }
+
+    // A picture given up at logout is not asked about again when the session's end closes the window; nor
+    // is it when the choice that follows 保存しない on New quits the program.
+    void askedOnce_data() {
+        QTest::addColumn<int>("road");
+        QTest::newRow("logout, then the window closes") << int(Logout);
+        QTest::newRow("New, then プログラム終了") << int(New);
+    }
+    void askedOnce() {
+        QFETCH(int, road);
+        Etch(ID_PEN_BOLD, {{30, 40}, {120, 90}});
+        CDialogDriver driver;
+        driver.Expect(kQuestion, AnswerQuestion(DontSave));
+        if (road == Logout) {
+            QVERIFY(Frame()->OnQueryEndSession());
+            QCOMPARE(Caption(), Marked("無題", false));
+            Frame()->close();
+        } else {
+            driver.Expect(kChoice, CDialogDriver::Click(IDC_QUIT_PROGRAM));
+            Frame()->SendCommand(ID_FILE_NEW);
+        }
+        QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u'\n')));
+        QVERIFY(!Frame()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestSaveModified)
+#include "tst_savemodified.moc"
