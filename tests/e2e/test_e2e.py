@@ -83,15 +83,26 @@ def save_failure(s):
     s.gone(box)
 
 
-def exit_(s):
-    """File → Exit after etching ends at once with status 0, asks nothing and writes nothing."""
+def ask_before_discard(s):
+    """After etching, Ctrl+N asks first: キャンセル keeps the picture and its marked title. File → Exit asks too:
+    保存しない ends the program with status 0, writing nothing."""
     s.launch()
-    s.etch_bold(*s.accept())
+    view, screen = s.accept()
+    s.etch_bold(view, screen)
+    etched = s.stable_shot().crop(view)
+    check(s.windows()[s.main] == "無題* - Zelvorandine", f"the title is {s.windows()[s.main]!r}")
+    s.keys(s.main, "ctrl+n")
+    question = s.window("Zelvorandine")
+    s.keys(question, "Tab", "Tab", "space")  # from 保存 past 保存しない to キャンセル
+    s.gone(question)
+    check(same(s.stable_shot().crop(view), etched), "the etched picture is gone after キャンセル")
+    check(s.windows()[s.main] == "無題* - Zelvorandine", f"the title is {s.windows()[s.main]!r}")
     s.keys(s.main, "alt+f", "x")
-    s.until(lambda: s.app.poll() is not None, "end without a question", 10)
+    s.keys(s.window("Zelvorandine"), "Tab", "space")  # 保存しない
+    s.until(lambda: s.app.poll() is not None, "end after 保存しない", 10)
     check(s.app.returncode == 0 and os.listdir(s.start) == [], f"status {s.app.returncode}, {os.listdir(s.start)}")
 
 
 if __name__ == "__main__":
     main({"start_etch_save": start_etch_save, "colour_settings": colour_settings, "save_as": save_as,
-          "save_failure": save_failure, "exit": exit_})
+          "save_failure": save_failure, "ask_before_discard": ask_before_discard})
