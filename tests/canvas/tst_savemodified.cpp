@@ -10,7 +10,9 @@
 #include <QPushButton>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
+#include <tuple>
 
 using namespace apptest;
 
@@ -35,22 +37,8 @@ enum Answer {
     QuestionClosed, // the question's close box
 };
 
-enum Action {
-    DragFine,
-    ClickMedium,
-    ClickBold,
-    DragCover,
-    ClickCover,
-    BeyondLayers,
-    ChoosePen,
-    ColourSettings,
-    Print,
-    Open,
-    ViewToggles,
-    Save,
-    SaveAs,
-    NewBackground
-};
+// One thing the user does; false when it did not go as it should.
+using Act = std::function<bool()>;
 
 void Mouse(QWidget* w, QEvent::Type type, QPoint p) {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
@@ -75,11 +63,14 @@ QByteArray Bytes(const QString& path) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(Act)
+
 class TestSaveModified : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_pSettings = IsolateSettings(), m_pDir;
     QString m_root;
-    QStringList m_buttons; // the question's button texts, in the order shown
+    QStringList
+        m_buttons; // the texts of the question's 保存, 保存しない and キャンセル, then how many it has
     QString m_text;
 
     QString In(const QString& relative) const { return QDir(m_root).filePath(relative); }
@@ -129,9 +120,6 @@ class TestSaveModified : public QObject {
         Frame()->SendCommand(ID_FILE_NEW);
         return driver.Finished() && View()->m_bReady == 1;
     }
-    static QString Marked(const QString& title, bool bModified, bool bAppName = true) {
-        return title + (bModified ? "*" : "") + (bAppName ? " - Zelvorandine" : "");
-    }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -151,101 +139,91 @@ private Q_SLOTS:
 
     void modifiedState_data() {
         QTest::addColumn<bool>("etched"); // a drag with the bold pen first
-        QTest::addColumn<int>("action");
+        QTest::addColumn<Act>("act");
         QTest::addColumn<bool>("modified");
-        QTest::newRow("drag, fine pen") << false << int(DragFine) << true;
-        QTest::newRow("click, medium pen") << false << int(ClickMedium) << true;
-        QTest::newRow("click, bold pen") << false << int(ClickBold) << true;
-        QTest::newRow("drag, cover pen") << false << int(DragCover) << true;
-        QTest::newRow("click, cover pen") << false << int(ClickCover) << true;
-        QTest::newRow("drag beyond the layers") << false << int(BeyondLayers) << false;
-        const std::pair<const char*, Action> neutral[] = {{"pen chosen", ChoosePen},
-                                                          {"colour settings", ColourSettings},
-                                                          {"printed", Print},
-                                                          {"file opened", Open},
-                                                          {"bars hidden and shown", ViewToggles}};
-        for (auto [name, action] : neutral) {
-            QTest::addRow("%s", name) << false << int(action) << false;
-            QTest::addRow("etched, %s", name) << true << int(action) << true;
+        QTest::addColumn<QString>("caption"); // %1 where the mark goes
+        const QString untitled = "無題%1 - Zelvorandine";
+        const auto etch = [](int nPen, QList<QPoint> points) {
+            return Act([=] { return Etch(nPen, points), true; });
+        };
+        QTest::newRow("drag, fine pen")
+            << false << etch(ID_PEN_FINE, {{10, 10}, {60, 20}}) << true << untitled;
+        QTest::newRow("click, medium pen") << false << etch(ID_PEN_MEDIUM, {{50, 50}}) << true << untitled;
+        QTest::newRow("click, bold pen") << false << etch(ID_PEN_BOLD, {{50, 50}}) << true << untitled;
+        QTest::newRow("drag, cover pen")
+            << false << etch(ID_PEN_COVER, {{10, 10}, {60, 20}}) << true << untitled;
+        QTest::newRow("click, cover pen") << false << etch(ID_PEN_COVER, {{50, 50}}) << true << untitled;
+        QTest::newRow("drag beyond the layers") << false << Act([] { // the window grew after the choice
+            const int x = View()->m_nLayerWidth;
+            Frame()->resize(Frame()->size() + QSize(120, 0));
+            if (!QTest::qWaitFor([x] { return View()->width() >= x + 100; }))
+                return false;
+            Etch(ID_PEN_COVER, {{x + 10, 20}, {x + 60, 40}});
+            Etch(ID_PEN_BOLD, {{x + 30, 30}});
+            return true;
+        }) << false << untitled;
+        // Neither of these changes the picture.
+        const std::tuple<const char*, Act, QString> neutral[] = {
+            {"pen chosen", [] { return Frame()->SendCommand(ID_PEN_COVER), true; }, untitled},
+            {"colour settings",
+             [] {
+                 CDialogDriver driver;
+                 driver.Expect("colorSettingsDlg", CDialogDriver::Click(IDC_SETTINGS_DONE));
+                 Frame()->SendCommand(ID_BACKGROUND_SETTINGS);
+                 return driver.Finished();
+             },
+             untitled},
+            {"printed",
+             [this] {
+                 theApp.GetPrinter().setOutputFileName(In("page.pdf"));
+                 Frame()->SendCommand(ID_FILE_PRINT_DIRECT);
+                 return QFileInfo(In("page.pdf")).size() > 0;
+             },
+             untitled},
+            {"file opened",
+             [this] {
+                 return QFile(In("開いた絵.bmp")).open(QIODevice::WriteOnly) &&
+                        theApp.OpenDocumentFile(In("開いた絵.bmp")) != nullptr;
+             },
+             "開いた絵.bmp%1 - Zelvorandine"},
+            {"bars hidden and shown",
+             [] {
+                 for (int nID : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PENBAR, ID_VIEW_TOOLBAR,
+                                 ID_VIEW_STATUS_BAR, ID_VIEW_PENBAR})
+                     Frame()->SendCommand(nID);
+                 return true;
+             },
+             untitled}};
+        for (const auto& [name, act, caption] : neutral) {
+            QTest::addRow("%s", name) << false << act << false << caption;
+            QTest::addRow("etched, %s", name) << true << act << true << caption;
         }
-        QTest::newRow("etched, saved") << true << int(Save) << false;
-        QTest::newRow("etched, saved under a name") << true << int(SaveAs) << false;
-        QTest::newRow("new background") << false << int(NewBackground) << false;
+        QTest::newRow("etched, saved") << true << Act([this] {
+            Frame()->SendCommand(ID_FILE_SAVE);
+            return QFileInfo::exists(In("名称未決定"));
+        }) << false << untitled;
+        QTest::newRow("etched, saved under a name") << true << Act([this] {
+            CDialogDriver driver;
+            driver.Expect(kSaveAs, AnswerSaveAs(In("絵.bmp")));
+            Frame()->SendCommand(ID_FILE_SAVE_AS);
+            return driver.Finished();
+        }) << false << "絵.bmp%1";
+        QTest::newRow("new background") << false << Act(&AcceptBackground) << false << untitled;
     }
     // The caption marks a modified picture after its title: the document's, an opened file's, or the name
     // chosen in Save As.
     void modifiedState() {
         QFETCH(bool, etched);
-        QFETCH(int, action);
-        const QSize layers(View()->m_nLayerWidth, View()->m_nLayerHeight);
+        QFETCH(Act, act);
+        QFETCH(QString, caption);
         if (etched)
             Etch(ID_PEN_BOLD, {{30, 40}, {120, 90}});
-        QCOMPARE(View()->IsModified(), etched);
-        QCOMPARE(Caption(), Marked("無題", etched));
-        QString title = "無題";
-        bool bAppName = true;
-        CDialogDriver driver;
-        switch (action) {
-        case DragFine:
-            Etch(ID_PEN_FINE, {{10, 10}, {60, 20}});
-            break;
-        case ClickMedium:
-            Etch(ID_PEN_MEDIUM, {{50, 50}});
-            break;
-        case ClickBold:
-            Etch(ID_PEN_BOLD, {{50, 50}});
-            break;
-        case DragCover:
-            Etch(ID_PEN_COVER, {{10, 10}, {60, 20}});
-            break;
-        case ClickCover:
-            Etch(ID_PEN_COVER, {{50, 50}});
-            break;
-        case BeyondLayers: // the window grew after the background was chosen
-            Frame()->resize(Frame()->size() + QSize(120, 0));
-            QTRY_VERIFY(View()->width() >= layers.width() + 100);
-            Etch(ID_PEN_COVER, {{layers.width() + 10, 20}, {layers.width() + 60, 40}});
-            Etch(ID_PEN_BOLD, {{layers.width() + 30, 30}});
-            break;
-        case ChoosePen:
-            Frame()->SendCommand(ID_PEN_COVER);
-            break;
-        case ColourSettings:
-            driver.Expect("colorSettingsDlg", CDialogDriver::Click(IDC_SETTINGS_DONE));
-            Frame()->SendCommand(ID_BACKGROUND_SETTINGS);
-            break;
-        case Print:
-            theApp.GetPrinter().setOutputFileName(In("page.pdf"));
-            Frame()->SendCommand(ID_FILE_PRINT_DIRECT);
-            QVERIFY(QFileInfo(In("page.pdf")).size() > 0);
-            break;
-        case Open:
-            title = "開いた絵.bmp";
-            QVERIFY(QFile(In(title)).open(QIODevice::WriteOnly) && theApp.OpenDocumentFile(In(title)));
-            break;
-        case ViewToggles:
-            for (int nID : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PENBAR})
-                for (int i = 0; i < 2; ++i)
-                    Frame()->SendCommand(nID);
-            break;
-        case Save:
-            Frame()->SendCommand(ID_FILE_SAVE);
-            QVERIFY(QFileInfo::exists(In("名称未決定")));
-            break;
-        case SaveAs:
-            title = "絵.bmp";
-            bAppName = false;
-            driver.Expect(kSaveAs, AnswerSaveAs(In(title)));
-            Frame()->SendCommand(ID_FILE_SAVE_AS);
-            break;
-        case NewBackground:
-            QVERIFY(AcceptBackground());
-            break;
-        }
-        QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u'\n')));
+        QVERIFY(View()->IsModified() == etched &&
+                Caption() == QString("無題%1 - Zelvorandine").arg(etched ? "*" : ""));
+        QVERIFY(act());
         QTEST(View()->IsModified(), "modified");
         QTEST(Frame()->isWindowModified(), "modified");
-        QCOMPARE(Caption(), Marked(title, View()->IsModified(), bAppName));
+        QCOMPARE(Caption(), caption.arg(View()->IsModified() ? "*" : ""));
     }
 
     void discard_data() {
@@ -304,20 +282,11 @@ private Q_SLOTS:
         rlimit limit{answer == SaveFails ? 16384 : RLIM_INFINITY, RLIM_INFINITY};
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         bool bSessionMayEnd = true;
-        switch (road) {
-        case Exit:
-            Frame()->SendCommand(ID_APP_EXIT);
-            break;
-        case CloseBox:
-            Frame()->close();
-            break;
-        case Logout:
-            bSessionMayEnd = Frame()->OnQueryEndSession();
-            break;
-        case New:
-            Frame()->SendCommand(ID_FILE_NEW);
-            break;
-        }
+        const std::function<void()> roads[] = {[] { Frame()->SendCommand(ID_APP_EXIT); },
+                                               [] { Frame()->close(); },
+                                               [&] { bSessionMayEnd = Frame()->OnQueryEndSession(); },
+                                               [] { Frame()->SendCommand(ID_FILE_NEW); }};
+        roads[road]();
         limit.rlim_cur = RLIM_INFINITY;
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u'\n')));
@@ -360,7 +329,7 @@ private Q_SLOTS:
         driver.Expect(kQuestion, AnswerQuestion(DontSave));
         if (road == Logout) {
             QVERIFY(Frame()->OnQueryEndSession());
-            QCOMPARE(Caption(), Marked("無題", false));
+            QCOMPARE(Caption(), "無題 - Zelvorandine");
             Frame()->close();
         } else {
             driver.Expect(kChoice, CDialogDriver::Click(IDC_QUIT_PROGRAM));
