@@ -202,12 +202,16 @@ private Q_SLOTS:
             Frame()->SendCommand(ID_FILE_SAVE);
             return QFileInfo::exists(In("名称未決定"));
         }) << false << untitled;
-        QTest::newRow("etched, saved under a name") << true << Act([this] {
+        const Act saveAs = [this] {
             CDialogDriver driver;
             driver.Expect(kSaveAs, AnswerSaveAs(In("絵.bmp")));
             Frame()->SendCommand(ID_FILE_SAVE_AS);
             return driver.Finished();
-        }) << false << "絵.bmp%1";
+        };
+        QTest::newRow("etched, saved under a name") << true << saveAs << false << "絵.bmp%1";
+        QTest::newRow("saved under a name, etched") << false << Act([=] {
+            return saveAs() && (Etch(ID_PEN_FINE, {{70, 70}}), true);
+        }) << true << "絵.bmp%1";
         QTest::newRow("new background") << false << Act(&AcceptBackground) << false << untitled;
     }
     // The caption marks a modified picture after its title: the document's, an opened file's, or the name
