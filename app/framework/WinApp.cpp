@@ -85,6 +85,8 @@ std::unique_ptr<QMessageBox> AfxCreateMessageBox(const QString& text, QMessageBo
     const QString title = g_pApp != nullptr ? g_pApp->m_pszAppName : QString();
     auto box = std::make_unique<QMessageBox>(icon, title, text, buttons, AfxGetMainWnd());
     box->setObjectName(QStringLiteral("afxMessageBox"));
+    // File names and arguments go into these texts: one that looks like markup must show as it is.
+    box->setTextFormat(Qt::PlainText);
     return box;
 }
 
