@@ -107,6 +107,8 @@ inline constexpr StringResource g_stringTable[] = {
     {IDS_ERROR_BUSY, "ﾌｧｲﾙが使用中です。"},
     {IDS_HELP_TITLE, "Zelvorandine ﾍﾙﾌﾟ"},
     {IDS_VIEW_WHATS_THIS, "描画領域: 左ﾎﾞﾀﾝでﾄﾞﾗｯｸﾞすると、黒い覆いを削って背景が現れます。"},
+    {IDS_VERSION_NOTICE, "Copyright (C) 2026 The Zelvorandine developers\n"
+                         "MIT ﾗｲｾﾝｽのもとで、誰でも無償で使用、複製、改変、再配布できます。無保証です。"},
     {IDS_USAGE, "使い方: zelvorandine [ｵﾌﾟｼｮﾝ] [ﾌｧｲﾙ]\n"
                 "\n"
                 "ﾗﾝﾀﾞﾑな背景を黒で覆い、ﾏｳｽで削って絵を描くﾌﾟﾛｸﾞﾗﾑです。\n"
