@@ -25,6 +25,19 @@ fail() {
   exit 1
 }
 
+# cmake --install and cpack rewrite BUILD_DIR/install_manifest.txt, the list by which a user removes an
+# install of their own: a check puts back what it found there.
+save_manifest() {
+  manifest=$1/install_manifest.txt
+  saved=$scratch/install_manifest.txt
+  [ ! -e "$manifest" ] || cp -p "$manifest" "$saved"
+  trap 'restore_manifest; rm -rf "$scratch"' EXIT
+}
+
+restore_manifest() {
+  if [ -e "$saved" ]; then mv "$saved" "$manifest"; else rm -f "$manifest"; fi
+}
+
 # The one package in DEB_DIR.
 deb_in() {
   set -- "$1"/zelvorandine_*.deb
@@ -44,8 +57,9 @@ metainfo)
   ;;
 tree)
   need appstreamcli
-  dest=$(mktemp -d)
-  trap 'rm -rf "$dest"' EXIT
+  scratch=$(mktemp -d)
+  save_manifest "$target"
+  dest=$scratch/root
   DESTDIR=$dest cmake --install "$target" --prefix /usr >/dev/null
   for f in bin/zelvorandine share/applications/zelvorandine.desktop \
            share/metainfo/io.github.zelvorandine.Zelvorandine.metainfo.xml \
@@ -85,6 +99,8 @@ man)
 build-deb)
   need cpack
   need dpkg-shlibdeps
+  scratch=$(mktemp -d)
+  save_manifest "$(dirname "$target")"
   rm -rf "$3"
   cpack --config "$target" -G DEB -B "$3" >"$3.log" 2>&1 || { cat "$3.log"; exit 1; }
   echo "built $(deb_in "$3")"
