@@ -4,11 +4,38 @@
 #include "app/framework/CmdUI.h"
 #include "app/framework/StatusBar.h"
 #include "app/framework/ToolBar.h"
+#include "app/framework/WinApp.h"
 #include "res/ResourceIds.h"
 #include "res/ToolbarTable.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
+#include <QWindow>
+#include <algorithm>
+
+namespace {
+
+// Moves a window that lies partly off its screen the shortest way back onto it.
+void MoveOntoScreen(QWidget* pWindow) {
+    const QRect area = pWindow->screen()->availableGeometry();
+    const QRect frame = pWindow->frameGeometry();
+    const int x =
+        std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width()));
+    const int y =
+        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height()));
+    if (QPoint(x, y) != frame.topLeft()) {
+        pWindow->move(x, y);
+    }
+}
+
+const QString kGeometryKey = QStringLiteral("Window/Geometry");
+const QString kStateKey = QStringLiteral("Window/State");
+// Raised when the bars change so that an older arrangement no longer applies.
+constexpr int kBarStateVersion = 1;
+
+} // namespace
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
@@ -31,6 +58,7 @@ bool CMainFrame::PreCreateWindow() {
         const QRect available = pScreen->availableGeometry();
         resize(available.width() * 3 / 4, available.height() * 3 / 4);
     }
+    LimitSizeToScreen();
     return CFrameWnd::PreCreateWindow();
 }
 
@@ -63,6 +91,7 @@ int CMainFrame::OnCreate(CCreateContext* pContext) {
     for (CToolBar* pBar : {m_wndToolBar, m_wndPenBar}) {
         connect(pBar, &QToolBar::visibilityChanged, this, [this] { UpdateCommandUI(); });
     }
+    LoadWindowPlacement();
     return 0;
 }
 
@@ -72,4 +101,60 @@ void CMainFrame::OnViewPenBar() {
 
 void CMainFrame::OnUpdateViewPenBar(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(!m_wndPenBar->isHidden());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e) {
+    CFrameWnd::closeEvent(e);
+    if (e->isAccepted()) {
+        SaveWindowPlacement();
+    }
+}
+
+void CMainFrame::showEvent(QShowEvent* e) {
+    CFrameWnd::showEvent(e);
+    // The window's frame may be known from now on, and the window may move to a screen of another size.
+    connect(windowHandle(), &QWindow::screenChanged, this, &CMainFrame::LimitSizeToScreen,
+            Qt::UniqueConnection);
+    LimitSizeToScreen();
+    if (!m_bShownBefore && !isMaximized() && !isFullScreen()) {
+        MoveOntoScreen(this);
+    }
+    m_bShownBefore = true;
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* e) {
+    CFrameWnd::resizeEvent(e);
+    // A window system may resize the window without asking; it is brought back within the screen.
+    LimitSizeToScreen();
+}
+
+void CMainFrame::LoadWindowPlacement() {
+    const auto settings = AfxGetApp()->OpenSettings();
+    const QByteArray geometry = settings->value(kGeometryKey).toByteArray();
+    if (!geometry.isEmpty() && restoreGeometry(geometry)) {
+        LimitSizeToScreen();
+        MoveOntoScreen(this);
+    }
+    restoreState(settings->value(kStateKey).toByteArray(), kBarStateVersion);
+    for (CToolBar* pBar : {m_wndToolBar, m_wndPenBar}) {
+        if (pBar->isFloating()) {
+            MoveOntoScreen(pBar);
+        }
+    }
+}
+
+void CMainFrame::SaveWindowPlacement() const {
+    const auto settings = AfxGetApp()->OpenSettings();
+    settings->setValue(kGeometryKey, saveGeometry());
+    settings->setValue(kStateKey, saveState(kBarStateVersion));
+    settings->sync();
+}
+
+void CMainFrame::LimitSizeToScreen() {
+    const QSize frame = frameGeometry().size() - size();
+    setMaximumSize((screen()->availableGeometry().size() - frame).expandedTo(minimumSizeHint()));
+    // The maximum binds every later request; a window already larger is brought within it here.
+    if (width() > maximumWidth() || height() > maximumHeight()) {
+        resize(size().boundedTo(maximumSize()));
+    }
 }

@@ -22,5 +22,19 @@ public:
     CToolBar* m_wndToolBar = nullptr;
     CToolBar* m_wndPenBar = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    // The window's size, position, maximised state and toolbars, kept in the settings between runs.
+    void LoadWindowPlacement();
+    void SaveWindowPlacement() const;
+    // Never larger than the usable area of the window's screen, whoever asks for the size.
+    void LimitSizeToScreen();
+
+    bool m_bShownBefore = false;
+
     DECLARE_MESSAGE_MAP(CMainFrame)
 };

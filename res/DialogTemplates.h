@@ -37,7 +37,7 @@ inline constexpr const char* kDialogFont = "ＭＳ Ｐゴシック";
 inline constexpr DialogControl g_aboutControls[] = {
     {IDC_STATIC, ControlKind::StaticIcon, "128", 11, 12, 20, 20, 0x50000003},
     {IDC_STATIC, ControlKind::StaticText, "Zelvorandine Version 1.0", 40, 10, 119, 8, 0x50020080},
-    {IDC_STATIC, ControlKind::StaticText, "Copyright (C) 2026 Zelvorandine", 40, 25, 119, 8, 0x50020000},
+    {IDC_STATIC, ControlKind::StaticText, "© 2026 Zelvorandine developers", 40, 25, 119, 8, 0x50020000},
     {IDOK, ControlKind::DefPushButton, "OK", 178, 7, 50, 14, 0x50030001},
 };
 inline constexpr DialogTemplate g_aboutDialog = {

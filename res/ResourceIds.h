@@ -94,6 +94,7 @@ constexpr int IDS_SAVE_FAILED = 61804;
 constexpr int IDS_HELP_TITLE = 61805;
 constexpr int IDS_VIEW_WHATS_THIS = 61807;
 constexpr int IDS_EXTRA_ARGUMENT = 61808;
+constexpr int IDS_VERSION_NOTICE = 61809;
 constexpr int AFX_IDP_FAILED_TO_CREATE_DOC = 61702;
 
 // Reasons of failed file operations, for the common causes

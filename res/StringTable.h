@@ -3,6 +3,9 @@
 
 #include "res/ResourceIds.h"
 
+#include <cstddef>
+#include <iterator>
+
 struct StringResource {
     int nID;
     const char* text; // UTF-8
@@ -109,6 +112,8 @@ inline constexpr StringResource g_stringTable[] = {
     {IDS_DONT_SAVE, "保存しない"},
     {IDS_HELP_TITLE, "Zelvorandine ﾍﾙﾌﾟ"},
     {IDS_VIEW_WHATS_THIS, "描画領域: 左ﾎﾞﾀﾝでﾄﾞﾗｯｸﾞすると、黒い覆いを削って背景が現れます。"},
+    {IDS_VERSION_NOTICE, "Copyright (C) 2026 The Zelvorandine developers\n"
+                         "MIT ﾗｲｾﾝｽのもとで、誰でも無償で使用、複製、改変、再配布できます。無保証です。"},
     {IDS_USAGE, "使い方: zelvorandine [ｵﾌﾟｼｮﾝ] [ﾌｧｲﾙ]\n"
                 "\n"
                 "ﾗﾝﾀﾞﾑな背景を黒で覆い、ﾏｳｽで削って絵を描くﾌﾟﾛｸﾞﾗﾑです。\n"
@@ -121,3 +126,16 @@ inline constexpr StringResource g_stringTable[] = {
                 "  --version                ﾊﾞｰｼﾞｮﾝを表示して終了します\n"
                 "  --                       これ以降の引数をﾌｧｲﾙ名として扱います\n"},
 };
+
+// Two texts under one id would leave one of them unreachable.
+constexpr bool StringIdsAreUnique() {
+    for (std::size_t i = 0; i < std::size(g_stringTable); ++i) {
+        for (std::size_t j = i + 1; j < std::size(g_stringTable); ++j) {
+            if (g_stringTable[i].nID == g_stringTable[j].nID) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(StringIdsAreUnique(), "every string of the table has an id of its own");

@@ -12,7 +12,7 @@ packages=(
   libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick poppler-utils
   python3 python3-pil fiu-utils
-  appstream dpkg-dev desktop-file-utils
+  appstream dpkg-dev desktop-file-utils lintian man-db groff-base
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Sets up a Debian 12 machine, builds Zelvorandine with its tests and runs every test
-# (unit, widget and end-to-end), then the unit and widget tests again under the sanitizers.
+# (unit, widget, end-to-end and packaging), then the unit and widget tests again under the sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

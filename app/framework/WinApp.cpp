@@ -50,7 +50,9 @@ QString RecentFilePlaceholderText() {
 }
 
 QString VersionText() {
-    return QStringLiteral("%1 %2").arg(QString::fromUtf8(kProductName), QString::fromUtf8(kVersionString));
+    return QStringLiteral("%1 %2\n%3")
+        .arg(QString::fromUtf8(kProductName), QString::fromUtf8(kVersionString),
+             CResources::LoadString(IDS_VERSION_NOTICE));
 }
 
 QString BadArgumentsText(const CCommandLineInfo& info) {

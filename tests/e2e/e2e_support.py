@@ -92,10 +92,11 @@ class Session:
             self.xvfb.kill(), self.xvfb.wait()
         raise AssertionError("no free display for Xvfb")
 
-    def launch(self, cwd=None, fsize=None):
+    def launch(self, cwd=None, fsize=None, args=()):
         # Under a file-size limit SIGXFSZ stays ignored, as Python has it: a longer write fails, not the program.
         limit = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (fsize, fsize))
-        self.app = subprocess.Popen([self.binary], cwd=cwd or self.start, env=self.env, stdout=self.logf,
+        self.main = None  # a new program may be given the window id of the one before
+        self.app = subprocess.Popen([self.binary, *args], cwd=cwd or self.start, env=self.env, stdout=self.logf,
                                     stderr=subprocess.STDOUT, preexec_fn=fsize and limit, restore_signals=not fsize)
         self.main = self.window(r".* - Zelvorandine")
 

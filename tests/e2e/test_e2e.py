@@ -3,7 +3,7 @@
 
 import contextlib, os, pathlib, subprocess
 
-from e2e_support import CHOICE, NAME, REDRAW, SAVE_AS, SETTINGS, Image, check, check_stroke, main, same
+from e2e_support import CHOICE, NAME, REDRAW, SAVE_AS, SETTINGS, USE_THIS, Image, check, check_stroke, main, same
 
 
 def start_etch_save(s):
@@ -103,6 +103,33 @@ def ask_before_discard(s):
     check(s.app.returncode == 0 and os.listdir(s.start) == [], f"status {s.app.returncode}, {os.listdir(s.start)}")
 
 
+def window_placement(s):
+    """-geometry 99999x99999 gives a window no larger than the screen; moved and resized with the window
+    system, the window comes back there at the next start, and a toolbar floated off the screen comes back
+    onto it; a resize past the screen is taken back."""
+    screen = s.shot().size
+    fits = lambda box: box[2] - box[0] <= screen[0] and box[3] - box[1] <= screen[1]
+    s.launch(args=("-geometry", "99999x99999"))
+    check(fits(s.geometry(s.main)), f"window {s.geometry(s.main)} on a screen of {screen}")
+    s.choose(USE_THIS)
+    placed = (100, 80, 800, 580)
+    s.x("windowmove", s.main, *placed[:2], "windowsize", s.main, placed[2] - placed[0], placed[3] - placed[1])
+    s.until(lambda: s.geometry(s.main) == placed, f"window at {placed}")
+    s.drag((placed[0] + 5, placed[1] + 25), (400, 700), (400, 800))  # the standard toolbar by its grip
+    bar = s.window("Zelvorandine")
+    s.x("windowmove", bar, 3000, 2500)
+    s.until(lambda: s.geometry(bar)[:2] == (3000, 2500), "toolbar off the screen")
+    s.keys(s.main, "alt+f", "x")
+    s.until(lambda: s.app.poll() is not None, "end", 10)
+    s.launch()
+    check(s.geometry(s.main) == placed, f"window at {s.geometry(s.main)}, left at {placed}")
+    bar = s.geometry(s.window("Zelvorandine"))
+    check(bar[0] >= 0 and bar[1] >= 0 and bar[2] <= screen[0] and bar[3] <= screen[1], f"toolbar at {bar}")
+    s.x("windowsize", s.main, 5000, 4000)
+    s.until(lambda: fits(s.geometry(s.main)) and s.geometry(s.main) != placed, "window within the screen")
+
+
 if __name__ == "__main__":
     main({"start_etch_save": start_etch_save, "colour_settings": colour_settings, "save_as": save_as,
-          "save_failure": save_failure, "ask_before_discard": ask_before_discard})
+          "save_failure": save_failure, "ask_before_discard": ask_before_discard,
+          "window_placement": window_placement})

@@ -265,7 +265,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output"); // the start of standard output|standard error
-        QTest::newRow("--version") << QStringList{"--version"} << 0 << "Zelvorandine 1.0.0.1\n|";
+        QTest::newRow("--version")
+            << QStringList{"--version"} << 0
+            << "Zelvorandine 1.0.0.1\nCopyright (C) 2026 The Zelvorandine developers\n"
+               "MIT ﾗｲｾﾝｽのもとで、誰でも無償で使用、複製、改変、再配布できます。無保証です。\n|";
         QTest::newRow("--help") << QStringList{"--help"} << 0 << "使い方: zelvorandine";
         QTest::newRow("bad switch") << QStringList{"--bogus"} << 2 << "|不明なｵﾌﾟｼｮﾝです: --bogus\n";
         // No printer has this name: a name ending in .pdf prints into that file.
