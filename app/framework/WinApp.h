@@ -37,8 +37,9 @@ public:
     void SetRegistryKey(const QString& key);
     void LoadStdProfileSettings(int nMaxMRU);
     void SaveStdProfileSettings();
-    // The per-user settings of this application.
+    // The per-user settings of this application, and the file that holds them.
     std::unique_ptr<QSettings> OpenSettings() const;
+    QString GetSettingsFilePath() const;
 
     void AddDocTemplate(CSingleDocTemplate* pTemplate);
     CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
@@ -58,6 +59,8 @@ public:
     QString m_pszAppName;
     QString m_pszRegistryKey;
     int m_nExitCode = 0;
+    // Messages (AfxMessageBox) go to standard error instead: the command line prints without a window.
+    bool m_bMessagesToStderr = false;
 
     void OnFileNew();
     void OnFileOpen();
@@ -73,6 +76,8 @@ private:
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     std::unique_ptr<QPrinter> m_pPrinter;
     QStringList m_arguments;
+    bool m_bSettingsUsable = true; // false: the settings file is left alone, neither read nor written
+    bool m_bSettingsWriteReported = false;
 
     DECLARE_MESSAGE_MAP(CWinApp)
 };

@@ -78,19 +78,21 @@ private Q_SLOTS:
 
     void commandLine_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("fields"); // command|file|printer|driver|port|bad argument|extra
+        QTest::addColumn<QString>("fields"); // command|file|printer|driver|port|bad argument and why
         using L = QStringList;
-        QTest::newRow("empty") << L{} << "new||||||";
-        QTest::newRow("/p file") << L{"/p", "a.bmp"} << "print|a.bmp|||||";
-        QTest::newRow("-pt") << L{"-pt", "a", "prn", "drv", "port"} << "print to|a|prn|drv|port||";
-        QTest::newRow("/pt no printer") << L{"/pt", "a"} << "bad|a||||/pt|";
-        QTest::newRow("--help wins") << L{"--help", "-x"} << "help||||||";
-        QTest::newRow("unknown switch") << L{"-x", "--version"} << "bad|||||-x|";
-        QTest::newRow("-- ends switches") << L{"--", "-x"} << "open|-x|||||";
-        QTest::newRow("extra argument") << L{"a", "b"} << "bad|a||||b|extra";
+        QTest::newRow("empty") << L{} << "new|||||";
+        QTest::newRow("/p file") << L{"/p", "a.bmp"} << "print|a.bmp||||";
+        QTest::newRow("-pt") << L{"-pt", "a", "prn", "drv", "port"} << "print to|a|prn|drv|port|";
+        QTest::newRow("/pt no printer") << L{"/pt", "a"} << "bad|a||||/pt no printer";
+        QTest::newRow("/pt nothing") << L{"/PT"} << "bad|||||/PT no file";
+        QTest::newRow("/p no file") << L{"-p"} << "bad|||||-p no file";
+        QTest::newRow("--help wins") << L{"--help", "-x"} << "help|||||";
+        QTest::newRow("unknown switch") << L{"-x", "--version"} << "bad|||||-x unknown";
+        QTest::newRow("-- ends switches") << L{"--", "-x"} << "open|-x||||";
+        QTest::newRow("extra argument") << L{"a", "b"} << "bad|a||||b extra";
         QTest::newRow("toolkit options")
-            << L{"-platform", "offscreen", "--style", "fusion", "-reverse", "a"} << "open|a|||||";
-        QTest::newRow("toolkit option after --") << L{"--", "-platform"} << "open|-platform|||||";
+            << L{"-platform", "offscreen", "--style", "fusion", "-reverse", "a"} << "open|a||||";
+        QTest::newRow("toolkit option after --") << L{"--", "-platform"} << "open|-platform||||";
     }
 
     void commandLine() {
@@ -98,9 +100,12 @@ private Q_SLOTS:
         CCommandLineInfo info;
         info.ParseArguments(CCommandLineInfo::WithoutToolkitOptions(arguments));
         const QStringList commands{"new", "open", "print", "print to", "help", "version", "bad"};
+        const QStringList kinds{"unknown", "extra", "no file", "no printer"};
+        const QString bad = info.m_nShellCommand == CCommandLineInfo::BadArguments
+                                ? info.m_strBadArgument + ' ' + kinds.value(info.m_nBadArgumentKind)
+                                : info.m_strBadArgument;
         QTEST(QStringList({commands.value(info.m_nShellCommand), info.m_strFileName, info.m_strPrinterName,
-                           info.m_strDriverName, info.m_strPortName, info.m_strBadArgument,
-                           info.m_bExtraArgument ? "extra" : ""})
+                           info.m_strDriverName, info.m_strPortName, bad})
                   .join('|'),
               "fields");
     }
