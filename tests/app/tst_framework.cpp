@@ -2,14 +2,25 @@
 #include "app/framework/CmdTarget.h"
 #include "app/framework/CmdUI.h"
 #include "app/framework/CommandLineInfo.h"
+#include "app/framework/PdfStructure.h"
 #include "app/framework/RecentFileList.h"
+#include "app/framework/RegularFile.h"
+#include "app/framework/StagedFile.h"
 #include "app/framework/SystemError.h"
 
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // Handlers that only note that they ran.
 struct CBaseTarget : CCmdTarget {
@@ -38,6 +49,76 @@ ON_UPDATE_COMMAND_UI(500, OnUpdateDerived)
 END_MESSAGE_MAP()
 
 Q_DECLARE_METATYPE(CmdCode)
+
+namespace {
+
+// Makes at path the kind of file a row names; "link to <kind>" makes that kind beside it and links to it.
+bool MakeFile(const QString& kind, const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (kind.startsWith("link to ")) {
+        const QString target = kind == "link to device" ? "/dev/null" : path + ".target";
+        const bool bTarget =
+            kind == "link to device" || kind == "link to nothing" || MakeFile(kind.mid(8), target);
+        return bTarget && QFile::link(target, path);
+    }
+    if (kind == "regular") {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write("old bytes") == 9 &&
+               ::chmod(name.constData(), 0640) == 0;
+    }
+    if (kind == "fifo") {
+        return ::mkfifo(name.constData(), 0644) == 0;
+    }
+    if (kind == "folder") {
+        return QDir().mkdir(path);
+    }
+    if (kind == "socket") {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, name.constData(), sizeof(address.sun_path) - 1);
+        const int nSocket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool bBound = ::bind(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+        ::close(nSocket);
+        return bBound;
+    }
+    return kind == "nothing";
+}
+
+// Every entry below folder with its kind and, for files, its bytes.
+QStringList Listing(const QString& folder) {
+    QStringList entries;
+    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QFileInfo info(it.next());
+        QFile file(info.filePath());
+        const QByteArray bytes =
+            info.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        entries << QString("%1 %2%3 %4")
+                       .arg(info.fileName(), info.isSymLink() ? "link " : "",
+                            info.isDir()    ? "folder"
+                            : info.isFile() ? "file"
+                                            : "special",
+                            bytes);
+    }
+    entries.sort();
+    return entries;
+}
+
+// A PDF made from the rules: header, objects, an index of 20-byte entries, trailer, where the index starts,
+// end mark.
+QByteArray ModelPdf() {
+    QByteArray pdf = "%PDF-1.4\n";
+    QByteArray index = "xref\n0 4\n0000000000 65535 f \n";
+    for (int i = 1; i <= 3; ++i) {
+        index += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i) + " 0 obj\n<< /N " + QByteArray(i * 40, 'x') + " >>\nendobj\n";
+    }
+    const QByteArray start = QByteArray::number(pdf.size());
+    return pdf + index + "trailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n" + start + " \n%%EOF\n";
+}
+
+} // namespace
 
 class TestFramework : public QObject {
     Q_OBJECT
@@ -93,6 +174,35 @@ private Q_SLOTS:
         QTest::newRow("toolkit options")
             << L{"-platform", "offscreen", "--style", "fusion", "-reverse", "a"} << "open|a||||";
         QTest::newRow("toolkit option after --") << L{"--", "-platform"} << "open|-platform||||";
+        // The toolkit's forms: "-opt value" for all, "-opt=value" where it takes that, one or two dashes.
+        QTest::newRow("toolkit '=' forms")
+            << L{"-style=fusion", "--stylesheet=a.qss", "-qmljsdebugger=port:1234", "a"} << "open|a||||";
+        QTest::newRow("X11 options") << L{"-display", ":1", "--name",  "n",       "-title", "t",
+                                          "-visual",  "33", "-nograb", "-dograb", "a"}
+                                     << "open|a||||";
+        QTest::newRow("older X11 options")
+            << L{"-sync", "-ncols", "3", "-cmap", "-im", "x", "a"} << "open|a||||";
+        QTest::newRow("others") << L{"-qwindowgeometry",
+                                     "1x1",
+                                     "-qwindowtitle",
+                                     "t",
+                                     "-qwindowicon",
+                                     "i",
+                                     "-plugin",
+                                     "p",
+                                     "-platformpluginpath",
+                                     "d",
+                                     "-platformtheme",
+                                     "t",
+                                     "-session",
+                                     "s",
+                                     "-widgetcount",
+                                     "-reverse",
+                                     "a"}
+                                << "open|a||||";
+        QTest::newRow("'=' where the toolkit takes none")
+            << L{"-platform=offscreen", "a"} << "bad|||||-platform=offscreen unknown";
+        QTest::newRow("value missing") << L{"a", "-style"} << "bad|a||||-style unknown";
     }
 
     void commandLine() {
@@ -124,6 +234,13 @@ private Q_SLOTS:
                                                "File3=@ByteArray(/b)\nFile4=/c"
                                      << L{"1=/a", "2=/c"};
         QTest::newRow("garbage") << QByteArray("\x00\xff\xfe[\x01\x02=\x80\x81\n\x00", 11) << L{"1=/a"};
+        // Taken as they stand or dropped, never rewritten into the name of another file.
+        QTest::newRow("not clean") << head + "File1=/x/../q\nFile2=/b\nFile3=/c/" << L{"1=/a", "2=/b"};
+        QTest::newRow("not in the file system's encoding")
+            << head + "File1=/bad\\xd800name\nFile2=/b" << L{"1=/a", "2=/b"};
+        const QByteArray longest = '/' + QByteArray(PATH_MAX - 2, 'a'); // with its NUL, the system's limit
+        QTest::newRow("too long") << head + "File1=" + longest + "b\nFile2=" + longest
+                                  << L{"1=/a", "2=" + QString(longest)};
     }
 
     // The stored list is read and cleaned, added to, and written back for a later run, nothing else left.
@@ -144,6 +261,96 @@ private Q_SLOTS:
             written << key.mid(4) + '=' + settings->value(key).toString(); // after "File"
         }
         QTEST(written, "written");
+    }
+
+    void specialFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("openError");    // opening it for reading; 0: opened
+        QTest::addColumn<int>("replaceError"); // writing a file in its place; 0: written
+        const int nSpecial = CSystemError::kNotRegularFile;
+        QTest::newRow("regular") << "regular" << 0 << 0;
+        QTest::newRow("nothing") << "nothing" << ENOENT << 0;
+        QTest::newRow("fifo") << "fifo" << nSpecial << nSpecial;
+        QTest::newRow("folder") << "folder" << nSpecial << nSpecial;
+        QTest::newRow("socket") << "socket" << nSpecial << nSpecial;
+        QTest::newRow("link to fifo") << "link to fifo" << nSpecial << nSpecial;
+        QTest::newRow("link to device") << "link to device" << nSpecial << nSpecial;
+        QTest::newRow("link to regular") << "link to regular" << 0 << 0;
+        QTest::newRow("link to nothing") << "link to nothing" << ENOENT << 0;
+        QTest::newRow("in a missing folder") << "nothing" << ENOENT << ENOENT;
+        QTest::newRow("below a file") << "nothing" << ENOTDIR << ENOTDIR;
+    }
+
+    // Reading never waits on a special file; a file written in a target's place replaces only a regular one,
+    // keeps links and permission bits, and leaves nothing else behind.
+    void specialFiles() {
+        QFETCH(QString, kind);
+        QFETCH(int, replaceError);
+        QTemporaryDir dir;
+        const QString tag = QTest::currentDataTag();
+        const QString path = dir.filePath(tag == "below a file"          ? "plain/f"
+                                          : tag == "in a missing folder" ? "no/f"
+                                                                         : "f");
+        QVERIFY(MakeFile(kind, path) &&
+                (tag != "below a file" || MakeFile("regular", dir.filePath("plain"))));
+        const QStringList before = Listing(dir.path());
+
+        int nError = 0;
+        const int nHandle = CRegularFile::OpenForReading(path, &nError);
+        QTEST(nHandle >= 0 ? 0 : nError, "openError");
+        QVERIFY(nHandle < 0 || ::close(nHandle) == 0);
+
+        QString reason;
+        {
+            CStagedFile file;
+            const bool bCreated = file.Create(path, &reason);
+            QCOMPARE(reason, replaceError == 0 ? QString() : CSystemError::Text(replaceError));
+            QFile temporary(file.GetTemporaryPath());
+            QVERIFY(!bCreated || (temporary.open(QIODevice::WriteOnly) && temporary.write("new bytes") == 9));
+            temporary.close();
+            QVERIFY(!bCreated || file.Commit(&reason));
+        }
+        if (replaceError != 0) {
+            QCOMPARE(Listing(dir.path()), before); // untouched, and nothing left beside it
+            return;
+        }
+        // Written through the link, with the old file's bits or those the user's mask gives a new one.
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly) && written.readAll() == "new bytes");
+        struct stat info {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+        const mode_t nMask = ::umask(022);
+        ::umask(nMask);
+        QCOMPARE(info.st_mode & 07777, kind.endsWith("regular") ? 0640u : 0666u & ~nMask);
+        QCOMPARE(QFileInfo(path).isSymLink(), kind.startsWith("link"));
+        QCOMPARE(Listing(dir.path()).filter(QRegularExpression("^\\.")), QStringList());
+    }
+
+    void pdfStructure_data() {
+        QTest::addColumn<QByteArray>("pdf");
+        QTest::addColumn<bool>("complete");
+        const QByteArray pdf = ModelPdf();
+        const qsizetype nIndex = pdf.indexOf("xref\n");
+        QTest::newRow("whole") << pdf << true;
+        QTest::newRow("space after the end") << pdf + "\r\n \n" << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("no end mark") << pdf.chopped(6) << false;
+        QTest::newRow("cut in the index") << pdf.left(nIndex + 40) << false;
+        QTest::newRow("cut in an object") << pdf.left(60) << false;
+        QTest::newRow("piece missing before the index") << QByteArray(pdf).remove(nIndex - 20, 10) << false;
+        QTest::newRow("object missing its start") << QByteArray(pdf).replace("2 0 obj", "2 0 obx") << false;
+        QTest::newRow("index entry off") << QByteArray(pdf).replace(" 00000 n", " 00001 n") << false;
+        QTest::newRow("index start off")
+            << QByteArray(pdf).replace("startxref\n" + QByteArray::number(nIndex),
+                                       "startxref\n" + QByteArray::number(nIndex - 1))
+            << false;
+        QTest::newRow("not a PDF") << QByteArray(pdf).replace("%PDF", "%PDX") << false;
+    }
+
+    // A file is complete when its index is there and each object starts where the index says.
+    void pdfStructure() {
+        QFETCH(QByteArray, pdf);
+        QTEST(CPdfStructure::IsComplete(pdf), "complete");
     }
 
     void systemErrorText_data() {
