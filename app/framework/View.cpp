@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -25,6 +26,25 @@ ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
 END_MESSAGE_MAP()
 
 namespace {
+
+// A printer set up like from that prints into fileName. Each print into a file gets a new one: the toolkit's
+// PDF writer stays broken after one failed write and would leave every later file empty.
+void SetUpLike(const QPrinter& from, const QString& fileName, QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    printer.setPdfVersion(from.pdfVersion());
+    printer.setResolution(from.resolution());
+    printer.setPageLayout(from.pageLayout());
+    printer.setFullPage(from.fullPage());
+    printer.setColorMode(from.colorMode());
+    printer.setPrintRange(from.printRange());
+    printer.setFromTo(from.fromPage(), from.toPage());
+    printer.setPageOrder(from.pageOrder());
+    printer.setCopyCount(from.copyCount());
+    printer.setCollateCopies(from.collateCopies());
+    printer.setDocName(from.docName());
+    printer.setCreator(from.creator());
+}
 
 bool IsCompletePdf(const QString& path) {
     QFile file(path);
@@ -81,9 +101,9 @@ bool CView::PrintIntoFile(QPrinter& printer) {
     CStagedFile file;
     bool bDone = file.Create(target, &reason);
     if (bDone) {
-        printer.setOutputFileName(file.GetTemporaryPath());
-        const PrintResult nResult = PrintPages(printer);
-        printer.setOutputFileName(target);
+        QPrinter filePrinter(QPrinter::HighResolution);
+        SetUpLike(printer, file.GetTemporaryPath(), filePrinter);
+        const PrintResult nResult = PrintPages(filePrinter);
         bDone = nResult == PrintResult::Done && IsCompletePdf(file.GetTemporaryPath());
         if (!bDone) {
             reason = nResult == PrintResult::NotStarted ? CSystemError::Text(EIO)
@@ -116,6 +136,11 @@ void CView::OnFilePrintPreview() {
     QPrinter& printer = AfxGetApp()->GetPrinter();
     QPrintPreviewDialog preview(&printer, window());
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* pPrinter) {
+        // The preview's own print button asks for the pages on the real printer: print them as 印刷 does.
+        if (pPrinter->paintEngine()->type() != QPaintEngine::Picture) {
+            PrintTo(*pPrinter);
+            return;
+        }
         QPainter painter(pPrinter);
         OnPrint(painter, *pPrinter);
     });

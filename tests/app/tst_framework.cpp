@@ -7,8 +7,8 @@
 #include "app/framework/RegularFile.h"
 #include "app/framework/StagedFile.h"
 #include "app/framework/SystemError.h"
+#include "tests/app/SpecialFiles.h"
 
-#include <QDirIterator>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -16,10 +16,7 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 // Handlers that only note that they ran.
@@ -51,59 +48,6 @@ END_MESSAGE_MAP()
 Q_DECLARE_METATYPE(CmdCode)
 
 namespace {
-
-// Makes at path the kind of file a row names; "link to <kind>" makes that kind beside it and links to it.
-bool MakeFile(const QString& kind, const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    if (kind.startsWith("link to ")) {
-        const QString target = kind == "link to device" ? "/dev/null" : path + ".target";
-        const bool bTarget =
-            kind == "link to device" || kind == "link to nothing" || MakeFile(kind.mid(8), target);
-        return bTarget && QFile::link(target, path);
-    }
-    if (kind == "regular") {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write("old bytes") == 9 &&
-               ::chmod(name.constData(), 0640) == 0;
-    }
-    if (kind == "fifo") {
-        return ::mkfifo(name.constData(), 0644) == 0;
-    }
-    if (kind == "folder") {
-        return QDir().mkdir(path);
-    }
-    if (kind == "socket") {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, name.constData(), sizeof(address.sun_path) - 1);
-        const int nSocket = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        const bool bBound = ::bind(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-        ::close(nSocket);
-        return bBound;
-    }
-    return kind == "nothing";
-}
-
-// Every entry below folder with its kind and, for files, its bytes.
-QStringList Listing(const QString& folder) {
-    QStringList entries;
-    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories);
-         it.hasNext();) {
-        const QFileInfo info(it.next());
-        QFile file(info.filePath());
-        const QByteArray bytes =
-            info.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        entries << QString("%1 %2%3 %4")
-                       .arg(info.fileName(), info.isSymLink() ? "link " : "",
-                            info.isDir()    ? "folder"
-                            : info.isFile() ? "file"
-                                            : "special",
-                            bytes);
-    }
-    entries.sort();
-    return entries;
-}
 
 // A PDF made from the rules: header, objects, an index of 20-byte entries, trailer, where the index starts,
 // end mark.
