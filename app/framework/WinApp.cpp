@@ -188,20 +188,14 @@ std::unique_ptr<QSettings> CWinApp::OpenSettings() const {
 void CWinApp::LoadStdProfileSettings(int nMaxMRU) {
     m_pRecentFileList = std::make_unique<CRecentFileList>(nMaxMRU, QStringLiteral("Recent File List"),
                                                           QStringLiteral("File%1"));
-    const QString path = GetSettingsFilePath();
-    const QString problem = SettingsFileProblem(path);
-    // A file we cannot read is not ours to overwrite either: the list starts empty and is not saved.
-    m_bSettingsUsable = problem.isEmpty();
-    if (!m_bSettingsUsable) {
-        PrintLine(stderr, CResources::Format(IDS_SETTINGS_NOT_READ, QDir::toNativeSeparators(path), problem));
-        return;
+    if (CheckSettingsFile()) {
+        auto settings = OpenSettings();
+        m_pRecentFileList->ReadList(*settings);
     }
-    auto settings = OpenSettings();
-    m_pRecentFileList->ReadList(*settings);
 }
 
 void CWinApp::SaveStdProfileSettings() {
-    if (m_pRecentFileList == nullptr || !m_bSettingsUsable) {
+    if (m_pRecentFileList == nullptr || !CheckSettingsFile()) {
         return;
     }
     auto settings = OpenSettings();
@@ -212,6 +206,20 @@ void CWinApp::SaveStdProfileSettings() {
         PrintLine(stderr, CResources::Format(IDS_SETTINGS_NOT_WRITTEN,
                                              QDir::toNativeSeparators(GetSettingsFilePath())));
     }
+}
+
+bool CWinApp::CheckSettingsFile() {
+    if (!m_bSettingsUsable) {
+        return false;
+    }
+    const QString path = GetSettingsFilePath();
+    const QString problem = SettingsFileProblem(path);
+    // A file we cannot read is not ours to overwrite either: the list starts empty and is not saved.
+    m_bSettingsUsable = problem.isEmpty();
+    if (!m_bSettingsUsable) {
+        PrintLine(stderr, CResources::Format(IDS_SETTINGS_NOT_READ, QDir::toNativeSeparators(path), problem));
+    }
+    return m_bSettingsUsable;
 }
 
 void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) {

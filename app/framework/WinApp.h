@@ -69,6 +69,9 @@ public:
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
 
 private:
+    // Looks at the settings file before QSettings reads or writes it. False, said once on standard error,
+    // when it cannot be used; it is then left alone for the rest of the run.
+    bool CheckSettingsFile();
     bool SelectPrinter(const CCommandLineInfo& info);
     bool PrintFromCommandLine(const CCommandLineInfo& info);
 
