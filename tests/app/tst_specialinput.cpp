@@ -29,7 +29,6 @@ const QString kNotFound = "ﾌｧｲﾙまたはﾌｫﾙﾀﾞが見つかり�
 const QString kIncomplete =
     "ﾌｧｲﾙを最後まで書き込めませんでした。ﾃﾞｨｽｸの空き容量とﾌｧｲﾙの大きさの上限を確かめてください。";
 const QString kUsage = "\n使い方は zelvorandine --help で表示されます。\n";
-const QString kOldPdf = "%PDF-1.4 old bytes";
 
 QString CannotOpen(const QString& path, const QString& reason) {
     return QString("ﾌｧｲﾙ %1 を開くことができません。\n%2").arg(path, reason);
@@ -37,6 +36,19 @@ QString CannotOpen(const QString& path, const QString& reason) {
 
 QString CannotPrint(const QString& path, const QString& reason) {
     return QString("ﾌｧｲﾙ %1 に印刷できませんでした。\n%2").arg(path, reason);
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Notes the text of a message box and closes it.
+CDialogDriver::Step KeepText(QString* pText) {
+    return [pText](QDialog* pBox) {
+        *pText = qobject_cast<QMessageBox*>(pBox)->text();
+        pBox->close();
+    };
 }
 
 bool IsWholePdf(const QString& path) {
@@ -140,10 +152,7 @@ private Q_SLOTS:
                 pDialog->accept();
             });
         }
-        driver.Expect("afxMessageBox", [&](QDialog* pDialog) {
-            shown = qobject_cast<QMessageBox*>(pDialog)->text();
-            pDialog->close();
-        });
+        driver.Expect("afxMessageBox", KeepText(&shown));
         const QString caption = Caption();
         const QStringList recent = RecentFiles();
         if (tag.endsWith("command line")) {
@@ -201,10 +210,6 @@ private Q_SLOTS:
         const QString targetName = bMissingFolder ? "no/out.pdf" : "out.pdf";
         QVERIFY(MakeFile(source, In("p.bmp")) &&
                 MakeFile(bMissingFolder ? "nothing" : target, In(targetName)));
-        QFile old(In("out.pdf"));
-        QVERIFY(!QFileInfo(old).isFile() ||
-                (old.open(QIODevice::WriteOnly) && old.write(kOldPdf.toUtf8()) > 0));
-        old.close();
         const QStringList before = Listing(m_pDir->path());
         QTemporaryDir config;
 
@@ -230,7 +235,7 @@ private Q_SLOTS:
         for (const char* kind : {"fifo", "folder", "socket", "link to device", "link to fifo"}) {
             QTest::newRow(kind) << kind << "" << notRead.arg(kNotRegular);
         }
-        QTest::newRow("over 1 MiB") << "large"
+        QTest::newRow("over 1 MiB") << "over 1 MiB"
                                     << "" << notRead.arg("ﾌｧｲﾙが大きすぎます。");
         QTest::newRow("1 MiB") << "1 MiB"
                                << ""
@@ -251,16 +256,10 @@ private Q_SLOTS:
         const QString home = configHome.isEmpty() ? In("config") : configHome;
         const QString file = home + "/Local AppWizard-Generated Applications/Zelvorandine.conf";
         QVERIFY(configHome == "/proc/sys" || QDir().mkpath(QFileInfo(file).path()));
-        QFile settings(file);
-        if (kind == "large" || kind == "1 MiB") {
-            const QByteArray text = "[Recent%20File%20List]\nFile1=/b\n";
-            QVERIFY(settings.open(QIODevice::WriteOnly) &&
-                    settings.write(text + QByteArray(1024 * 1024 - text.size() + (kind == "large"), '#')) >
-                        0);
-            settings.close();
-        } else {
-            QVERIFY(MakeFile(kind, file));
-        }
+        const QByteArray text = "[Recent%20File%20List]\nFile1=/b\n";
+        QVERIFY(kind.contains("MiB")
+                    ? WriteFile(file, text.leftJustified(1024 * 1024 + (kind == "over 1 MiB"), '#'))
+                    : MakeFile(kind, file));
         const QStringList before = configHome.isEmpty() ? Listing(home) : QStringList();
 
         QCOMPARE(RunProgram({"/pt", "x.bmp", "out.pdf"}, home), 0);
@@ -315,9 +314,7 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, errors);
-        QFile styleSheet(In("x.qss"));
-        QVERIFY(styleSheet.open(QIODevice::WriteOnly) && styleSheet.write("QWidget { color: red; }") > 0);
-        styleSheet.close();
+        QVERIFY(WriteFile(In("x.qss"), "QWidget { color: red; }"));
         QCOMPARE(RunProgram(Placed(arguments), In("config")), exitCode);
         QCOMPARE(m_stderr, Placed(errors));
         QCOMPARE(IsWholePdf(In("out.pdf")), exitCode == 0);
@@ -340,10 +337,6 @@ private Q_SLOTS:
         QFETCH(int, sizeLimit);
         QFETCH(QString, message);
         QVERIFY(MakeFile(target, In("out.pdf")));
-        QFile old(In("out.pdf"));
-        QVERIFY(!QFileInfo(old).isFile() ||
-                (old.open(QIODevice::WriteOnly) && old.write(kOldPdf.toUtf8()) > 0));
-        old.close();
         // A picture of noise, which the page holds as a large image.
         QImage picture(320, 240, QImage::Format_RGB32);
         for (int y = 0; y < picture.height(); ++y) {
@@ -355,10 +348,7 @@ private Q_SLOTS:
         CDialogDriver driver;
         driver.Expect("", [](QDialog* pDialog) { pDialog->accept(); }); // the print dialog, as 印刷(P) does
         QString shown;
-        driver.Expect("afxMessageBox", [&](QDialog* pDialog) {
-            shown = qobject_cast<QMessageBox*>(pDialog)->text();
-            pDialog->close();
-        });
+        driver.Expect("afxMessageBox", KeepText(&shown));
         const rlimit limit = LimitFileSize(rlim_t(sizeLimit));
         Frame()->SendCommand(ID_FILE_PRINT);
         ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -391,10 +381,7 @@ private Q_SLOTS:
         });
         driver.Expect("", [](QDialog* pPrintDialog) { pPrintDialog->accept(); });
         QString shown;
-        driver.Expect("afxMessageBox", [&](QDialog* pDialog) {
-            shown = qobject_cast<QMessageBox*>(pDialog)->text();
-            pDialog->close();
-        });
+        driver.Expect("afxMessageBox", KeepText(&shown));
         Frame()->SendCommand(ID_FILE_PRINT_PREVIEW);
         QVERIFY2(driver.Finished(), qPrintable(driver.Seen().join('|')));
         QCOMPARE(shown, CannotPrint(In("out.pdf"), kNotRegular));
