@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -386,6 +387,19 @@ private Q_SLOTS:
         QVERIFY2(driver.Finished(), qPrintable(driver.Seen().join('|')));
         QCOMPARE(shown, CannotPrint(In("out.pdf"), kNotRegular));
         QCOMPARE(Listing(m_pDir->path()), QStringList({"out.pdf special ", "x.bmp file old bytes"}));
+    }
+
+    // Without any printer the message says so, instead of naming a printer with an empty name.
+    void noPrinter() {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
+            QSKIP("printers are set up here");
+        }
+        QPrinter printer;
+        CDialogDriver driver;
+        QString shown;
+        driver.Expect("afxMessageBox", KeepText(&shown));
+        QVERIFY(!View()->PrintTo(printer));
+        QCOMPARE(shown, "使用できるﾌﾟﾘﾝﾀがありません。");
     }
 
     void recentMenu_data() {
