@@ -130,6 +130,9 @@ void CMainFrame::resizeEvent(QResizeEvent* e) {
 
 void CMainFrame::LoadWindowPlacement() {
     const auto settings = AfxGetApp()->OpenSettings();
+    if (settings == nullptr) {
+        return;
+    }
     const QByteArray geometry = settings->value(kGeometryKey).toByteArray();
     if (!geometry.isEmpty() && restoreGeometry(geometry)) {
         LimitSizeToScreen();
@@ -145,9 +148,12 @@ void CMainFrame::LoadWindowPlacement() {
 
 void CMainFrame::SaveWindowPlacement() const {
     const auto settings = AfxGetApp()->OpenSettings();
+    if (settings == nullptr) {
+        return;
+    }
     settings->setValue(kGeometryKey, saveGeometry());
     settings->setValue(kStateKey, saveState(kBarStateVersion));
-    settings->sync();
+    AfxGetApp()->SyncSettings(*settings);
 }
 
 void CMainFrame::LimitSizeToScreen() {

@@ -97,6 +97,15 @@ constexpr int IDS_EXTRA_ARGUMENT = 61808;
 constexpr int IDS_VERSION_NOTICE = 61809;
 constexpr int AFX_IDP_FAILED_TO_CREATE_DOC = 61702;
 
+// Command-line printing, printing into files, the settings file
+constexpr int IDS_MISSING_PRINT_FILE = 61850;
+constexpr int IDS_MISSING_PRINTER_NAME = 61851;
+constexpr int IDS_PRINT_TO_FILE_FAILED = 61852;
+constexpr int IDS_PRINT_FAILED = 61853;
+constexpr int IDS_SETTINGS_NOT_READ = 61854;
+constexpr int IDS_SETTINGS_NOT_WRITTEN = 61855;
+constexpr int IDS_ERROR_INCOMPLETE_WRITE = 61856;
+
 // Reasons of failed file operations, for the common causes
 constexpr int IDS_ERROR_NO_SPACE = 61820;
 constexpr int IDS_ERROR_ACCESS = 61821;

@@ -94,6 +94,18 @@ inline constexpr StringResource g_stringTable[] = {
     {IDS_PRINTER_NOT_FOUND, "ﾌﾟﾘﾝﾀ %1 が見つかりません。"},
     {IDS_NO_PRINTER, "使用できるﾌﾟﾘﾝﾀがありません。"},
     {IDS_SAVE_FAILED, "ﾌｧｲﾙ %1 を保存できませんでした。\n%2\n\n画面の絵はそのまま残っています。"},
+    {IDS_MISSING_PRINT_FILE, "印刷するﾌｧｲﾙ名がありません: %1 の後に指定してください。\n"
+                             "使い方は zelvorandine --help で表示されます。"},
+    {IDS_MISSING_PRINTER_NAME, "ﾌﾟﾘﾝﾀ名がありません: %1 の後にﾌｧｲﾙ名とﾌﾟﾘﾝﾀ名を指定してください。\n"
+                               "使い方は zelvorandine --help で表示されます。"},
+    {IDS_PRINT_TO_FILE_FAILED, "ﾌｧｲﾙ %1 に印刷できませんでした。\n%2"},
+    {IDS_PRINT_FAILED, "ﾌﾟﾘﾝﾀ %1 で印刷できませんでした。"},
+    {IDS_SETTINGS_NOT_READ,
+     "設定ﾌｧｲﾙ %1 を読み込めません。\n%2\n既定の設定で起動し、このﾌｧｲﾙは変更しません。"},
+    {IDS_SETTINGS_NOT_WRITTEN,
+     "設定ﾌｧｲﾙ %1 に書き込めませんでした。最近使ったﾌｧｲﾙの一覧は次の起動に引き継がれません。"},
+    {IDS_ERROR_INCOMPLETE_WRITE,
+     "ﾌｧｲﾙを最後まで書き込めませんでした。ﾃﾞｨｽｸの空き容量とﾌｧｲﾙの大きさの上限を確かめてください。"},
     {IDS_ERROR_NO_SPACE, "ﾃﾞｨｽｸの空き容量が足りません。"},
     {IDS_ERROR_ACCESS, "このﾌｧｲﾙまたはﾌｫﾙﾀﾞへの書き込みが許可されていません。"},
     {IDS_ERROR_READ_ONLY_FS, "読み取り専用のﾃﾞｨｽｸです。"},

@@ -1,36 +1,52 @@
 // SPDX-License-Identifier: MIT
 #include "app/framework/CommandLineInfo.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
-// Options the toolkit takes for itself, followed by a value; it removes them before the program looks.
-bool IsToolkitOptionWithValue(const QString& arg) {
-    static const char* const options[] = {"-platform",
-                                          "-platformpluginpath",
-                                          "-platformtheme",
-                                          "-plugin",
-                                          "-qwindowgeometry",
-                                          "-qwindowtitle",
-                                          "-qwindowicon",
-                                          "-display",
-                                          "-geometry",
-                                          "-style",
-                                          "-stylesheet",
-                                          "-session",
-                                          "-name",
-                                          "-title"};
-    for (const char* option : options) {
-        if (arg == QLatin1String(option) || arg == QLatin1String("-") + QLatin1String(option)) {
-            return true;
-        }
+// What the toolkit takes from the command line, with one or two leading dashes.
+// Followed by a value: "-style fusion".
+constexpr const char* kToolkitOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowtitle",
+    "qwindowicon", "session", "style", "stylesheet", "qmljsdebugger",
+    // X11
+    "display", "geometry", "title", "icon", "name", "visual",
+    // X11, documented for earlier releases of the toolkit, which now leaves them unused
+    "ncols", "im", "inputstyle", "fn", "font", "bg", "background", "fg", "foreground", "btn", "button"};
+// Also written with the value after '=': "-style=fusion".
+constexpr const char* kToolkitOptionsWithEquals[] = {"style", "stylesheet", "qmljsdebugger"};
+constexpr const char* kToolkitFlags[] = {"reverse", "widgetcount", "testability", "qdevel", "qdebug",
+                                         // X11
+                                         "nograb", "dograb", "sync", "cmap", "noxim"};
+
+// The option's name without its dashes, or an empty string for an argument that is no option.
+QString OptionName(const QString& arg) {
+    if (arg.startsWith(QLatin1String("--"))) {
+        return arg.mid(2);
     }
-    return false;
+    return arg.startsWith(QLatin1Char('-')) ? arg.mid(1) : QString();
+}
+
+template <std::size_t N> bool IsOneOf(const QString& name, const char* const (&names)[N]) {
+    return !name.isEmpty() && std::any_of(std::begin(names), std::end(names), [&name](const char* option) {
+        return name == QLatin1String(option);
+    });
+}
+
+bool IsToolkitOptionWithValue(const QString& arg) {
+    return IsOneOf(OptionName(arg), kToolkitOptionsWithValue);
+}
+
+bool IsToolkitOptionWithEquals(const QString& arg) {
+    const QString name = OptionName(arg);
+    const qsizetype nEquals = name.indexOf(QLatin1Char('='));
+    return nEquals > 0 && IsOneOf(name.left(nEquals), kToolkitOptionsWithEquals);
 }
 
 bool IsToolkitFlag(const QString& arg) {
-    return arg == QLatin1String("-reverse") || arg == QLatin1String("-nograb") ||
-           arg == QLatin1String("-dograb") || arg == QLatin1String("-sync") ||
-           arg == QLatin1String("-widgetcount");
+    return IsOneOf(OptionName(arg), kToolkitFlags);
 }
 
 bool IsPrintSwitch(const QString& name) {
@@ -53,9 +69,10 @@ QStringList CCommandLineInfo::WithoutToolkitOptions(const QStringList& arguments
             result += arguments.mid(i);
             break;
         }
-        if (IsToolkitOptionWithValue(arg)) {
+        // A last "-style" without its value is refused as unknown rather than dropped unseen.
+        if (IsToolkitOptionWithValue(arg) && i + 1 < arguments.size()) {
             ++i;
-        } else if (!IsToolkitFlag(arg)) {
+        } else if (!IsToolkitFlag(arg) && !IsToolkitOptionWithEquals(arg)) {
             result << arg;
         }
     }
@@ -78,8 +95,7 @@ void CCommandLineInfo::ParseArguments(const QStringList& arguments) {
             }
             name = name.toLower();
             if (!ParseSwitch(name)) {
-                m_nShellCommand = BadArguments;
-                m_strBadArgument = arg;
+                SetBadArgument(UnknownSwitch, arg);
             } else if (IsPrintSwitch(name)) {
                 printSwitch = arg;
             }
@@ -94,11 +110,18 @@ void CCommandLineInfo::ParseArguments(const QStringList& arguments) {
         }
     }
     if (m_nShellCommand == FilePrint || m_nShellCommand == FilePrintTo) {
-        if (m_strFileName.isEmpty() || (m_nShellCommand == FilePrintTo && m_strPrinterName.isEmpty())) {
-            m_nShellCommand = BadArguments;
-            m_strBadArgument = printSwitch;
+        if (m_strFileName.isEmpty()) {
+            SetBadArgument(MissingFileName, printSwitch);
+        } else if (m_nShellCommand == FilePrintTo && m_strPrinterName.isEmpty()) {
+            SetBadArgument(MissingPrinterName, printSwitch);
         }
     }
+}
+
+void CCommandLineInfo::SetBadArgument(BadArgumentKind nKind, const QString& arg) {
+    m_nShellCommand = BadArguments;
+    m_nBadArgumentKind = nKind;
+    m_strBadArgument = arg;
 }
 
 bool CCommandLineInfo::ParseSwitch(const QString& name) {
@@ -132,8 +155,6 @@ void CCommandLineInfo::ParseParam(const QString& param) {
     } else if (m_bPrintTo && m_strPortName.isEmpty()) {
         m_strPortName = param;
     } else {
-        m_nShellCommand = BadArguments;
-        m_strBadArgument = param;
-        m_bExtraArgument = true;
+        SetBadArgument(ExtraArgument, param);
     }
 }

@@ -8,11 +8,14 @@
 class CCommandLineInfo {
 public:
     enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, AppHelp, AppVersion, BadArguments };
+    // Why the line cannot be used.
+    enum BadArgumentKind { UnknownSwitch, ExtraArgument, MissingFileName, MissingPrinterName };
 
     // Reads the arguments after the program's name. Switches start with '/' or '-': "/p file",
     // "/pt file printer [driver [port]]", "--help", "--version"; "--" ends the switches.
     void ParseArguments(const QStringList& arguments);
-    // The arguments without the toolkit's own options ("-platform offscreen", "-reverse" ...).
+    // The arguments without the options the toolkit takes for itself ("-platform offscreen", "-reverse",
+    // "-style=fusion" ...).
     static QStringList WithoutToolkitOptions(const QStringList& arguments);
 
     ShellCommand m_nShellCommand = FileNew;
@@ -20,10 +23,12 @@ public:
     QString m_strPrinterName;
     QString m_strDriverName;
     QString m_strPortName;
-    QString m_strBadArgument;      // the argument that made the line unusable
-    bool m_bExtraArgument = false; // it was one argument too many, not an unknown switch
+    QString m_strBadArgument; // the argument that made the line unusable; the print switch when its
+                              // file or printer is missing
+    BadArgumentKind m_nBadArgumentKind = UnknownSwitch;
 
 private:
+    void SetBadArgument(BadArgumentKind nKind, const QString& arg);
     bool ParseSwitch(const QString& name);
     void ParseParam(const QString& param);
 

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "app/framework/Document.h"
 
+#include "app/framework/RegularFile.h"
 #include "app/framework/Resources.h"
+#include "app/framework/SystemError.h"
 #include "res/ResourceIds.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <unistd.h>
 
 bool CDocument::OnNewDocument() {
     m_strPathName.clear();
@@ -15,10 +20,16 @@ bool CDocument::OnNewDocument() {
 }
 
 bool CDocument::OnOpenDocument(const QString& pathName, QString* pErrorText) {
-    QFile file(pathName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    int nError = 0;
+    const int nHandle = CRegularFile::OpenForReading(pathName, &nError);
+    QFile file;
+    if (nHandle < 0 || !file.open(nHandle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (nHandle >= 0) {
+            ::close(nHandle);
+            nError = EIO;
+        }
         if (pErrorText != nullptr) {
-            *pErrorText = file.errorString();
+            *pErrorText = CSystemError::Text(nError);
         }
         return false;
     }

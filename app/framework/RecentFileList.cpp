@@ -2,19 +2,30 @@
 #include "app/framework/RecentFileList.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QSettings>
+
+#include <climits>
 
 namespace {
 
-constexpr int kMaxMenuPathLength = 48;
+// The menu's usual width, in average characters of its font.
+constexpr int kMenuPathChars = 40;
 
 QString EntryKey(const QString& format, int nIndex) {
     return format.arg(nIndex + 1);
 }
 
+// An entry is taken as it stands or not at all: one that is not already a clean absolute path, that the
+// system could not take whole, or that the file system's encoding cannot hold would name another file.
 bool IsPlainAbsolutePath(const QString& path) {
-    if (path.isEmpty() || !QDir::isAbsolutePath(path)) {
+    if (path.isEmpty() || !QDir::isAbsolutePath(path) || QDir::cleanPath(path) != path) {
+        return false;
+    }
+    const QByteArray encoded = QFile::encodeName(path);
+    if (encoded.size() >= PATH_MAX || QFile::decodeName(encoded) != path) {
         return false;
     }
     for (QChar c : path) {
@@ -45,17 +56,9 @@ void CRecentFileList::Remove(int nIndex) {
     }
 }
 
-QString CRecentFileList::GetMenuText(int nIndex) const {
-    QString path = QDir::toNativeSeparators(m_files.at(nIndex));
-    if (path.size() > kMaxMenuPathLength) {
-        const QString name = QFileInfo(path).fileName();
-        const int nKeep = qMax(0, kMaxMenuPathLength - static_cast<int>(name.size()) - 4);
-        const QString shortened = path.left(nKeep) + QStringLiteral("...") + QDir::separator() + name;
-        // With a long file name the folders left are too few to save anything.
-        if (shortened.size() < path.size()) {
-            path = shortened;
-        }
-    }
+QString CRecentFileList::GetMenuText(int nIndex, const QFontMetrics& metrics) const {
+    QString path = metrics.elidedText(QDir::toNativeSeparators(m_files.at(nIndex)), Qt::ElideMiddle,
+                                      metrics.averageCharWidth() * kMenuPathChars);
     path.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return QStringLiteral("&%1 %2").arg(nIndex + 1).arg(path);
 }
@@ -68,7 +71,7 @@ void CRecentFileList::ReadList(QSettings& settings) {
         if (value.typeId() != QMetaType::QString) {
             continue;
         }
-        const QString path = QDir::cleanPath(value.toString());
+        const QString path = value.toString();
         if (IsPlainAbsolutePath(path) && !m_files.contains(path)) {
             m_files.append(path);
         }

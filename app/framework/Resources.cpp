@@ -7,6 +7,30 @@
 #include <QFile>
 #include <QPixmap>
 
+namespace {
+
+// A name as the user gave it, its control characters written as escapes: a file name or an argument must
+// not break a message into lines of its own or send commands to the terminal that shows it.
+QString WithVisibleControls(const QString& text) {
+    QString result;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n')) {
+            result += QLatin1String("\\n");
+        } else if (c == QLatin1Char('\r')) {
+            result += QLatin1String("\\r");
+        } else if (c == QLatin1Char('\t')) {
+            result += QLatin1String("\\t");
+        } else if (c.category() == QChar::Other_Control) {
+            result += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
 static void RegisterResources() {
     Q_INIT_RESOURCE(zelvorandine);
 }
@@ -54,7 +78,7 @@ QString CResources::Format(int nID, const QString& a1, const QString& a2) {
     for (int i = 0; i < text.size(); ++i) {
         if (text[i] == QLatin1Char('%') && i + 1 < text.size() &&
             (text[i + 1] == QLatin1Char('1') || text[i + 1] == QLatin1Char('2'))) {
-            result += text[i + 1] == QLatin1Char('1') ? a1 : a2;
+            result += WithVisibleControls(text[i + 1] == QLatin1Char('1') ? a1 : a2);
             ++i;
         } else {
             result += text[i];

@@ -17,7 +17,7 @@ public:
     static QString Tooltip(int nID);
     // Field `nField` of a document string, fields separated by line breaks.
     static QString DocString(int nID, int nField);
-    // LoadString with %1, %2 ... replaced in order.
+    // LoadString with %1, %2 replaced in order; control characters in them show as escapes (\n, \t, \x1b).
     static QString Format(int nID, const QString& a1, const QString& a2 = QString());
 
     static QImage LoadBitmap(int nID);

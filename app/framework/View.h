@@ -27,7 +27,8 @@ public:
     // Draws one printed page onto painter, which is open on printer.
     virtual void OnPrint(QPainter& painter, QPrinter& printer);
 
-    // Prints on printer without asking; false when the printer could not be opened.
+    // Prints on printer without asking; false, after a message, when the printer could not be opened or the
+    // pages did not get through whole. A printer with an output file name prints into that file.
     bool PrintTo(QPrinter& printer);
     bool LastPrintSucceeded() const { return m_bLastPrintOk; }
 
@@ -36,6 +37,11 @@ public:
     void OnFilePrintPreview();
 
 private:
+    enum class PrintResult { Done, NotStarted, Broken };
+    PrintResult PrintPages(QPrinter& printer);
+    bool PrintOnPrinter(QPrinter& printer);
+    bool PrintIntoFile(QPrinter& printer);
+
     CDocument* m_pDocument = nullptr;
     bool m_bLastPrintOk = true;
 

@@ -5,8 +5,10 @@
 #include "app/framework/CommandLineInfo.h"
 #include "app/framework/FrameWnd.h"
 #include "app/framework/RecentFileList.h"
+#include "app/framework/RegularFile.h"
 #include "app/framework/Resources.h"
 #include "app/framework/SingleDocTemplate.h"
+#include "app/framework/SystemError.h"
 #include "app/framework/View.h"
 #include "res/MenuTable.h"
 #include "res/ResourceIds.h"
@@ -14,17 +16,23 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTranslator>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +40,8 @@ CWinApp* g_pApp = nullptr;
 
 constexpr int kExitBadArguments = 2;
 constexpr int kExitFailure = 1;
+// Far more than four file names take: a larger file is no settings file of ours.
+constexpr qint64 kMaxSettingsFileSize = 1024 * 1024;
 
 void PrintLine(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -56,8 +66,35 @@ QString VersionText() {
 }
 
 QString BadArgumentsText(const CCommandLineInfo& info) {
-    return CResources::Format(info.m_bExtraArgument ? IDS_EXTRA_ARGUMENT : IDS_BAD_OPTION,
-                              info.m_strBadArgument);
+    int nID = IDS_BAD_OPTION;
+    switch (info.m_nBadArgumentKind) {
+    case CCommandLineInfo::UnknownSwitch:
+        break;
+    case CCommandLineInfo::ExtraArgument:
+        nID = IDS_EXTRA_ARGUMENT;
+        break;
+    case CCommandLineInfo::MissingFileName:
+        nID = IDS_MISSING_PRINT_FILE;
+        break;
+    case CCommandLineInfo::MissingPrinterName:
+        nID = IDS_MISSING_PRINTER_NAME;
+        break;
+    }
+    return CResources::Format(nID, info.m_strBadArgument);
+}
+
+// Why the settings file cannot be used, or an empty text when it can (also when there is none yet). It is
+// looked at before QSettings reads it: reading a pipe would wait forever, a huge file would fill the memory.
+QString SettingsFileProblem(const QString& path) {
+    int nError = 0;
+    const int nHandle = CRegularFile::OpenForReading(path, &nError);
+    if (nHandle < 0) {
+        return nError == ENOENT ? QString() : CSystemError::Text(nError);
+    }
+    struct stat info {};
+    const bool bTooLarge = ::fstat(nHandle, &info) == 0 && info.st_size > kMaxSettingsFileSize;
+    ::close(nHandle);
+    return bTooLarge ? CSystemError::Text(EFBIG) : QString();
 }
 
 } // namespace
@@ -79,6 +116,10 @@ CFrameWnd* AfxGetMainWnd() {
 }
 
 QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon icon) {
+    if (g_pApp != nullptr && g_pApp->m_bMessagesToStderr) {
+        PrintLine(stderr, text);
+        return QMessageBox::Ok;
+    }
     return static_cast<QMessageBox::StandardButton>(AfxCreateMessageBox(text, icon, QMessageBox::Ok)->exec());
 }
 
@@ -143,25 +184,58 @@ void CWinApp::SetRegistryKey(const QString& key) {
     QCoreApplication::setApplicationName(m_pszAppName);
 }
 
-std::unique_ptr<QSettings> CWinApp::OpenSettings() const {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, m_pszRegistryKey,
-                                       m_pszAppName);
+QString CWinApp::GetSettingsFilePath() const {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+           m_pszRegistryKey + QLatin1Char('/') + m_pszAppName + QLatin1String(".conf");
+}
+
+std::unique_ptr<QSettings> CWinApp::OpenSettings() {
+    if (!CheckSettingsFile()) {
+        return nullptr;
+    }
+    // One file, named here, so that it can be looked at before it is read.
+    return std::make_unique<QSettings>(GetSettingsFilePath(), QSettings::NativeFormat);
+}
+
+void CWinApp::SyncSettings(QSettings& settings) {
+    settings.sync();
+    if (settings.status() != QSettings::NoError && !m_bSettingsWriteReported) {
+        m_bSettingsWriteReported = true;
+        PrintLine(stderr, CResources::Format(IDS_SETTINGS_NOT_WRITTEN,
+                                             QDir::toNativeSeparators(GetSettingsFilePath())));
+    }
 }
 
 void CWinApp::LoadStdProfileSettings(int nMaxMRU) {
     m_pRecentFileList = std::make_unique<CRecentFileList>(nMaxMRU, QStringLiteral("Recent File List"),
                                                           QStringLiteral("File%1"));
-    auto settings = OpenSettings();
-    m_pRecentFileList->ReadList(*settings);
+    if (const auto settings = OpenSettings()) {
+        m_pRecentFileList->ReadList(*settings);
+    }
 }
 
 void CWinApp::SaveStdProfileSettings() {
     if (m_pRecentFileList == nullptr) {
         return;
     }
-    auto settings = OpenSettings();
-    m_pRecentFileList->WriteList(*settings);
-    settings->sync();
+    if (const auto settings = OpenSettings()) {
+        m_pRecentFileList->WriteList(*settings);
+        SyncSettings(*settings);
+    }
+}
+
+bool CWinApp::CheckSettingsFile() {
+    if (!m_bSettingsUsable) {
+        return false;
+    }
+    const QString path = GetSettingsFilePath();
+    const QString problem = SettingsFileProblem(path);
+    // A file we cannot read is not ours to overwrite either: the list starts empty and is not saved.
+    m_bSettingsUsable = problem.isEmpty();
+    if (!m_bSettingsUsable) {
+        PrintLine(stderr, CResources::Format(IDS_SETTINGS_NOT_READ, QDir::toNativeSeparators(path), problem));
+    }
+    return m_bSettingsUsable;
 }
 
 void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) {
@@ -191,6 +265,8 @@ bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
         return true;
     case CCommandLineInfo::FilePrint:
     case CCommandLineInfo::FilePrintTo:
+        // No window shows, and nobody may be there to close a message box.
+        m_bMessagesToStderr = true;
         m_nExitCode = PrintFromCommandLine(info) ? 0 : kExitFailure;
         return false;
     case CCommandLineInfo::AppHelp:
@@ -214,7 +290,6 @@ bool CWinApp::SelectPrinter(const CCommandLineInfo& info) {
     if (info.m_nShellCommand == CCommandLineInfo::FilePrint) {
         const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
         if (defaultPrinter.isNull()) {
-            PrintLine(stderr, CResources::LoadString(IDS_NO_PRINTER));
             AfxMessageBox(CResources::LoadString(IDS_NO_PRINTER));
             return false;
         }
@@ -231,7 +306,6 @@ bool CWinApp::SelectPrinter(const CCommandLineInfo& info) {
         printer.setOutputFileName(info.m_strPrinterName);
         return true;
     }
-    PrintLine(stderr, CResources::Format(IDS_PRINTER_NOT_FOUND, info.m_strPrinterName));
     AfxMessageBox(CResources::Format(IDS_PRINTER_NOT_FOUND, info.m_strPrinterName));
     return false;
 }
@@ -317,11 +391,14 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
             pMenu->insertAction(nAt < actions.size() ? actions.at(nAt) : nullptr, pAction);
         }
         if (i < nCount) {
-            pAction->setText(m_pRecentFileList->GetMenuText(i));
+            pAction->setText(m_pRecentFileList->GetMenuText(i, QFontMetrics(pMenu->font())));
+            // The whole path, which the menu may show shortened.
+            pAction->setStatusTip(QDir::toNativeSeparators((*m_pRecentFileList)[i]));
             pAction->setEnabled(true);
             pAction->setVisible(true);
         } else if (i == 0) {
             pAction->setText(RecentFilePlaceholderText());
+            pAction->setStatusTip(CResources::Prompt(ID_FILE_MRU_FILE1));
             pAction->setEnabled(false);
             pAction->setVisible(true);
         } else {
@@ -360,7 +437,9 @@ int AfxWinMain(CWinApp& app, int argc, char** argv) {
 
     QApplication qtApp(argc, argv);
     app.InitApplication();
-    app.SetArguments(QCoreApplication::arguments().mid(1));
+    // The line checked above: the toolkit leaves the options of other platforms in place (-display when
+    // offscreen).
+    app.SetArguments(CCommandLineInfo::WithoutToolkitOptions(early));
     if (!app.InitInstance()) {
         app.ExitInstance();
         return app.m_nExitCode;

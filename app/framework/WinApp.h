@@ -37,8 +37,12 @@ public:
     void SetRegistryKey(const QString& key);
     void LoadStdProfileSettings(int nMaxMRU);
     void SaveStdProfileSettings();
-    // The per-user settings of this application.
-    std::unique_ptr<QSettings> OpenSettings() const;
+    // The per-user settings of this application, or nullptr while the file that holds them is one to leave
+    // alone (see CheckSettingsFile).
+    std::unique_ptr<QSettings> OpenSettings();
+    // Writes the settings out; a failure is said once on standard error.
+    void SyncSettings(QSettings& settings);
+    QString GetSettingsFilePath() const;
 
     void AddDocTemplate(CSingleDocTemplate* pTemplate);
     CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
@@ -58,6 +62,8 @@ public:
     QString m_pszAppName;
     QString m_pszRegistryKey;
     int m_nExitCode = 0;
+    // Messages (AfxMessageBox) go to standard error instead: the command line prints without a window.
+    bool m_bMessagesToStderr = false;
 
     void OnFileNew();
     void OnFileOpen();
@@ -66,6 +72,9 @@ public:
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
 
 private:
+    // Looks at the settings file before QSettings reads or writes it. False, said once on standard error,
+    // when it cannot be used; it is then left alone for the rest of the run.
+    bool CheckSettingsFile();
     bool SelectPrinter(const CCommandLineInfo& info);
     bool PrintFromCommandLine(const CCommandLineInfo& info);
 
@@ -73,6 +82,8 @@ private:
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     std::unique_ptr<QPrinter> m_pPrinter;
     QStringList m_arguments;
+    bool m_bSettingsUsable = true; // false: the settings file is left alone, neither read nor written
+    bool m_bSettingsWriteReported = false;
 
     DECLARE_MESSAGE_MAP(CWinApp)
 };

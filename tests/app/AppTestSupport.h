@@ -33,9 +33,10 @@ inline std::shared_ptr<QString> DriveNextModal(std::function<void(QWidget*)> dri
     return seen;
 }
 
+// A fresh settings folder for this test program (the settings file lives below XDG_CONFIG_HOME).
 inline std::unique_ptr<QTemporaryDir> IsolateSettings() {
     auto dir = std::make_unique<QTemporaryDir>();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir->path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir->path()));
     return dir;
 }
 

@@ -2,14 +2,22 @@
 #include "app/framework/CmdTarget.h"
 #include "app/framework/CmdUI.h"
 #include "app/framework/CommandLineInfo.h"
+#include "app/framework/PdfStructure.h"
 #include "app/framework/RecentFileList.h"
+#include "app/framework/RegularFile.h"
+#include "app/framework/StagedFile.h"
 #include "app/framework/SystemError.h"
+#include "tests/app/SpecialFiles.h"
 
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Handlers that only note that they ran.
 struct CBaseTarget : CCmdTarget {
@@ -38,6 +46,23 @@ ON_UPDATE_COMMAND_UI(500, OnUpdateDerived)
 END_MESSAGE_MAP()
 
 Q_DECLARE_METATYPE(CmdCode)
+
+namespace {
+
+// A PDF made from the rules: header, objects, an index of 20-byte entries, trailer, where the index starts,
+// end mark.
+QByteArray ModelPdf() {
+    QByteArray pdf = "%PDF-1.4\n";
+    QByteArray index = "xref\n0 4\n0000000000 65535 f \n";
+    for (int i = 1; i <= 3; ++i) {
+        index += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i) + " 0 obj\n<< /N " + QByteArray(i * 40, 'x') + " >>\nendobj\n";
+    }
+    const QByteArray start = QByteArray::number(pdf.size());
+    return pdf + index + "trailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n" + start + " \n%%EOF\n";
+}
+
+} // namespace
 
 class TestFramework : public QObject {
     Q_OBJECT
@@ -78,19 +103,50 @@ private Q_SLOTS:
 
     void commandLine_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("fields"); // command|file|printer|driver|port|bad argument|extra
+        QTest::addColumn<QString>("fields"); // command|file|printer|driver|port|bad argument and why
         using L = QStringList;
-        QTest::newRow("empty") << L{} << "new||||||";
-        QTest::newRow("/p file") << L{"/p", "a.bmp"} << "print|a.bmp|||||";
-        QTest::newRow("-pt") << L{"-pt", "a", "prn", "drv", "port"} << "print to|a|prn|drv|port||";
-        QTest::newRow("/pt no printer") << L{"/pt", "a"} << "bad|a||||/pt|";
-        QTest::newRow("--help wins") << L{"--help", "-x"} << "help||||||";
-        QTest::newRow("unknown switch") << L{"-x", "--version"} << "bad|||||-x|";
-        QTest::newRow("-- ends switches") << L{"--", "-x"} << "open|-x|||||";
-        QTest::newRow("extra argument") << L{"a", "b"} << "bad|a||||b|extra";
+        QTest::newRow("empty") << L{} << "new|||||";
+        QTest::newRow("/p file") << L{"/p", "a.bmp"} << "print|a.bmp||||";
+        QTest::newRow("-pt") << L{"-pt", "a", "prn", "drv", "port"} << "print to|a|prn|drv|port|";
+        QTest::newRow("/pt no printer") << L{"/pt", "a"} << "bad|a||||/pt no printer";
+        QTest::newRow("/pt nothing") << L{"/PT"} << "bad|||||/PT no file";
+        QTest::newRow("/p no file") << L{"-p"} << "bad|||||-p no file";
+        QTest::newRow("--help wins") << L{"--help", "-x"} << "help|||||";
+        QTest::newRow("unknown switch") << L{"-x", "--version"} << "bad|||||-x unknown";
+        QTest::newRow("-- ends switches") << L{"--", "-x"} << "open|-x||||";
+        QTest::newRow("extra argument") << L{"a", "b"} << "bad|a||||b extra";
         QTest::newRow("toolkit options")
-            << L{"-platform", "offscreen", "--style", "fusion", "-reverse", "a"} << "open|a|||||";
-        QTest::newRow("toolkit option after --") << L{"--", "-platform"} << "open|-platform|||||";
+            << L{"-platform", "offscreen", "--style", "fusion", "-reverse", "a"} << "open|a||||";
+        QTest::newRow("toolkit option after --") << L{"--", "-platform"} << "open|-platform||||";
+        // The toolkit's forms: "-opt value" for all, "-opt=value" where it takes that, one or two dashes.
+        QTest::newRow("toolkit '=' forms")
+            << L{"-style=fusion", "--stylesheet=a.qss", "-qmljsdebugger=port:1234", "a"} << "open|a||||";
+        QTest::newRow("X11 options") << L{"-display", ":1", "--name",  "n",       "-title", "t",
+                                          "-visual",  "33", "-nograb", "-dograb", "a"}
+                                     << "open|a||||";
+        QTest::newRow("older X11 options")
+            << L{"-sync", "-ncols", "3", "-cmap", "-im", "x", "a"} << "open|a||||";
+        QTest::newRow("others") << L{"-qwindowgeometry",
+                                     "1x1",
+                                     "-qwindowtitle",
+                                     "t",
+                                     "-qwindowicon",
+                                     "i",
+                                     "-plugin",
+                                     "p",
+                                     "-platformpluginpath",
+                                     "d",
+                                     "-platformtheme",
+                                     "t",
+                                     "-session",
+                                     "s",
+                                     "-widgetcount",
+                                     "-reverse",
+                                     "a"}
+                                << "open|a||||";
+        QTest::newRow("'=' where the toolkit takes none")
+            << L{"-platform=offscreen", "a"} << "bad|||||-platform=offscreen unknown";
+        QTest::newRow("value missing") << L{"a", "-style"} << "bad|a||||-style unknown";
     }
 
     void commandLine() {
@@ -98,9 +154,12 @@ private Q_SLOTS:
         CCommandLineInfo info;
         info.ParseArguments(CCommandLineInfo::WithoutToolkitOptions(arguments));
         const QStringList commands{"new", "open", "print", "print to", "help", "version", "bad"};
+        const QStringList kinds{"unknown", "extra", "no file", "no printer"};
+        const QString bad = info.m_nShellCommand == CCommandLineInfo::BadArguments
+                                ? info.m_strBadArgument + ' ' + kinds.value(info.m_nBadArgumentKind)
+                                : info.m_strBadArgument;
         QTEST(QStringList({commands.value(info.m_nShellCommand), info.m_strFileName, info.m_strPrinterName,
-                           info.m_strDriverName, info.m_strPortName, info.m_strBadArgument,
-                           info.m_bExtraArgument ? "extra" : ""})
+                           info.m_strDriverName, info.m_strPortName, bad})
                   .join('|'),
               "fields");
     }
@@ -119,6 +178,13 @@ private Q_SLOTS:
                                                "File3=@ByteArray(/b)\nFile4=/c"
                                      << L{"1=/a", "2=/c"};
         QTest::newRow("garbage") << QByteArray("\x00\xff\xfe[\x01\x02=\x80\x81\n\x00", 11) << L{"1=/a"};
+        // Taken as they stand or dropped, never rewritten into the name of another file.
+        QTest::newRow("not clean") << head + "File1=/x/../q\nFile2=/b\nFile3=/c/" << L{"1=/a", "2=/b"};
+        QTest::newRow("not in the file system's encoding")
+            << head + "File1=/bad\\xd800name\nFile2=/b" << L{"1=/a", "2=/b"};
+        const QByteArray longest = '/' + QByteArray(PATH_MAX - 2, 'a'); // with its NUL, the system's limit
+        QTest::newRow("too long") << head + "File1=" + longest + "b\nFile2=" + longest
+                                  << L{"1=/a", "2=" + QString(longest)};
     }
 
     // The stored list is read and cleaned, added to, and written back for a later run, nothing else left.
@@ -139,6 +205,96 @@ private Q_SLOTS:
             written << key.mid(4) + '=' + settings->value(key).toString(); // after "File"
         }
         QTEST(written, "written");
+    }
+
+    void specialFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("openError");    // opening it for reading; 0: opened
+        QTest::addColumn<int>("replaceError"); // writing a file in its place; 0: written
+        const int nSpecial = CSystemError::kNotRegularFile;
+        QTest::newRow("regular") << "regular" << 0 << 0;
+        QTest::newRow("nothing") << "nothing" << ENOENT << 0;
+        QTest::newRow("fifo") << "fifo" << nSpecial << nSpecial;
+        QTest::newRow("folder") << "folder" << nSpecial << nSpecial;
+        QTest::newRow("socket") << "socket" << nSpecial << nSpecial;
+        QTest::newRow("link to fifo") << "link to fifo" << nSpecial << nSpecial;
+        QTest::newRow("link to device") << "link to device" << nSpecial << nSpecial;
+        QTest::newRow("link to regular") << "link to regular" << 0 << 0;
+        QTest::newRow("link to nothing") << "link to nothing" << ENOENT << 0;
+        QTest::newRow("in a missing folder") << "nothing" << ENOENT << ENOENT;
+        QTest::newRow("below a file") << "nothing" << ENOTDIR << ENOTDIR;
+    }
+
+    // Reading never waits on a special file; a file written in a target's place replaces only a regular one,
+    // keeps links and permission bits, and leaves nothing else behind.
+    void specialFiles() {
+        QFETCH(QString, kind);
+        QFETCH(int, replaceError);
+        QTemporaryDir dir;
+        const QString tag = QTest::currentDataTag();
+        const QString path = dir.filePath(tag == "below a file"          ? "plain/f"
+                                          : tag == "in a missing folder" ? "no/f"
+                                                                         : "f");
+        QVERIFY(MakeFile(kind, path) &&
+                (tag != "below a file" || MakeFile("regular", dir.filePath("plain"))));
+        const QStringList before = Listing(dir.path());
+
+        int nError = 0;
+        const int nHandle = CRegularFile::OpenForReading(path, &nError);
+        QTEST(nHandle >= 0 ? 0 : nError, "openError");
+        QVERIFY(nHandle < 0 || ::close(nHandle) == 0);
+
+        QString reason;
+        {
+            CStagedFile file;
+            const bool bCreated = file.Create(path, &reason);
+            QCOMPARE(reason, replaceError == 0 ? QString() : CSystemError::Text(replaceError));
+            QFile temporary(file.GetTemporaryPath());
+            QVERIFY(!bCreated || (temporary.open(QIODevice::WriteOnly) && temporary.write("new bytes") == 9));
+            temporary.close();
+            QVERIFY(!bCreated || file.Commit(&reason));
+        }
+        if (replaceError != 0) {
+            QCOMPARE(Listing(dir.path()), before); // untouched, and nothing left beside it
+            return;
+        }
+        // Written through the link, with the old file's bits or those the user's mask gives a new one.
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly) && written.readAll() == "new bytes");
+        struct stat info {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+        const mode_t nMask = ::umask(022);
+        ::umask(nMask);
+        QCOMPARE(info.st_mode & 07777, kind.endsWith("regular") ? 0640u : 0666u & ~nMask);
+        QCOMPARE(QFileInfo(path).isSymLink(), kind.startsWith("link"));
+        QCOMPARE(Listing(dir.path()).filter(QRegularExpression("^\\.")), QStringList());
+    }
+
+    void pdfStructure_data() {
+        QTest::addColumn<QByteArray>("pdf");
+        QTest::addColumn<bool>("complete");
+        const QByteArray pdf = ModelPdf();
+        const qsizetype nIndex = pdf.indexOf("xref\n");
+        QTest::newRow("whole") << pdf << true;
+        QTest::newRow("space after the end") << pdf + "\r\n \n" << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("no end mark") << pdf.chopped(6) << false;
+        QTest::newRow("cut in the index") << pdf.left(nIndex + 40) << false;
+        QTest::newRow("cut in an object") << pdf.left(60) << false;
+        QTest::newRow("piece missing before the index") << QByteArray(pdf).remove(nIndex - 20, 10) << false;
+        QTest::newRow("object missing its start") << QByteArray(pdf).replace("2 0 obj", "2 0 obx") << false;
+        QTest::newRow("index entry off") << QByteArray(pdf).replace(" 00000 n", " 00001 n") << false;
+        QTest::newRow("index start off")
+            << QByteArray(pdf).replace("startxref\n" + QByteArray::number(nIndex),
+                                       "startxref\n" + QByteArray::number(nIndex - 1))
+            << false;
+        QTest::newRow("not a PDF") << QByteArray(pdf).replace("%PDF", "%PDX") << false;
+    }
+
+    // A file is complete when its index is there and each object starts where the index says.
+    void pdfStructure() {
+        QFETCH(QByteArray, pdf);
+        QTEST(CPdfStructure::IsComplete(pdf), "complete");
     }
 
     void systemErrorText_data() {

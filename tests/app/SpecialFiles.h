@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Files of every kind for tests of what the program does with them.
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+// Makes at path the kind of file a row names; "link to <kind>" makes that kind beside it and links to it.
+inline bool MakeFile(const QString& kind, const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (kind.startsWith("link to ")) {
+        const QString target = kind == "link to device" ? "/dev/null" : path + ".target";
+        const bool bTarget =
+            kind == "link to device" || kind == "link to nothing" || MakeFile(kind.mid(8), target);
+        return bTarget && QFile::link(target, path);
+    }
+    if (kind == "regular") {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write("old bytes") == 9 &&
+               ::chmod(name.constData(), 0640) == 0;
+    }
+    if (kind == "fifo") {
+        return ::mkfifo(name.constData(), 0644) == 0;
+    }
+    if (kind == "folder") {
+        return QDir().mkdir(path);
+    }
+    if (kind == "socket") {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, name.constData(), sizeof(address.sun_path) - 1);
+        const int nSocket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool bBound = ::bind(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+        ::close(nSocket);
+        return bBound;
+    }
+    return kind == "nothing";
+}
+
+// Every entry below folder with its kind and, for files, its bytes.
+inline QStringList Listing(const QString& folder) {
+    QStringList entries;
+    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QFileInfo info(it.next());
+        QFile file(info.filePath());
+        const QByteArray bytes =
+            info.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        entries << QString("%1 %2%3 %4")
+                       .arg(info.fileName(), info.isSymLink() ? "link " : "",
+                            info.isDir()    ? "folder"
+                            : info.isFile() ? "file"
+                                            : "special",
+                            bytes);
+    }
+    entries.sort();
+    return entries;
+}
