@@ -111,6 +111,11 @@ constexpr int IDS_ERROR_IS_A_FOLDER = 61830;
 constexpr int IDS_ERROR_BAD_NAME = 61831;
 constexpr int IDS_ERROR_QUOTA = 61832;
 constexpr int IDS_ERROR_BUSY = 61833;
+constexpr int IDS_ERROR_EMPTY_PICTURE = 61834;
+
+// The file types of the save dialog
+constexpr int IDS_FILTER_BMP = 61840;
+constexpr int IDS_FILTER_PNG = 61841;
 
 // Dialog controls
 constexpr int IDOK = 1;

@@ -105,6 +105,9 @@ inline constexpr StringResource g_stringTable[] = {
     {IDS_ERROR_BAD_NAME, "このﾌｧｲﾙ名は使えません。"},
     {IDS_ERROR_QUOTA, "ﾃﾞｨｽｸの使用量の上限を超えました。"},
     {IDS_ERROR_BUSY, "ﾌｧｲﾙが使用中です。"},
+    {IDS_ERROR_EMPTY_PICTURE, "幅または高さが 0 の絵は PNG ﾌｧｲﾙに保存できません。"},
+    {IDS_FILTER_BMP, "ビットマップファイル (*.bmp)"},
+    {IDS_FILTER_PNG, "PNG ファイル (*.png)"},
     {IDS_HELP_TITLE, "Zelvorandine ﾍﾙﾌﾟ"},
     {IDS_VIEW_WHATS_THIS, "描画領域: 左ﾎﾞﾀﾝでﾄﾞﾗｯｸﾞすると、黒い覆いを削って背景が現れます。"},
     {IDS_USAGE, "使い方: zelvorandine [ｵﾌﾟｼｮﾝ] [ﾌｧｲﾙ]\n"
