@@ -17,7 +17,8 @@ inline QImage Picture(int nWidth, int nHeight) {
     QImage image(nWidth, nHeight, QImage::Format_RGB32);
     for (int y = 0; y < nHeight; ++y)
         for (int x = 0; x < nWidth; ++x)
-            image.setPixel(x, y, qRgb(255 + x * 7 + y * 13, x * 31 ^ y * 3, x * x + y * 101));
+            image.setPixel(
+                x, y, qRgb(255 + x * 7 + y * 13, x * 31 ^ y * 3, int(uint(x) * uint(x) % 256) + y * 101));
     return image;
 }
 
