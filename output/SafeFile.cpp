@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,7 +68,21 @@ bool CSafeFile::Write(const void* pData, qint64 nSize) {
         nSize -= n;
         m_nWritten += n;
     }
+    StartWriteBack();
     return m_nError == 0;
+}
+
+void CSafeFile::StartWriteBack() {
+#ifdef Q_OS_LINUX
+    // Whole pages only: a page that the next write still changes would have to wait for its write-back.
+    static const qint64 nPage = ::sysconf(_SC_PAGESIZE);
+    const qint64 nEnd = m_nWritten / nPage * nPage;
+    if (m_nError != 0 || nEnd - m_nWriteBackEnd < kWriteBackStep)
+        return;
+    // Only a hint: a failure shows in the sync before the commit.
+    ::sync_file_range(m_file.handle(), m_nWriteBackEnd, nEnd - m_nWriteBackEnd, SYNC_FILE_RANGE_WRITE);
+    m_nWriteBackEnd = nEnd;
+#endif
 }
 
 bool CSafeFile::Commit() {

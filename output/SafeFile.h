@@ -43,9 +43,16 @@ public:
 private:
     bool CheckName();
     bool CheckTarget(const QByteArray& encoded);
+    // Sends what has been written so far on to the disk without waiting, so that the disk works while the
+    // caller makes the next bytes and the sync at the end finds little left to do.
+    void StartWriteBack();
     bool Fail(int nError);
+
+    // Write-back starts once this much more has been written.
+    static constexpr qint64 kWriteBackStep = 256 * 1024;
 
     QSaveFile m_file;
     qint64 m_nWritten = 0;
+    qint64 m_nWriteBackEnd = 0;
     int m_nError = 0;
 };
