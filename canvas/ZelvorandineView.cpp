@@ -11,7 +11,8 @@
 #include "background/SplashDlg.h"
 #include "canvas/Compositor.h"
 #include "canvas/ImageSurface.h"
-#include "output/BmpWriter.h"
+#include "output/PictureWriter.h"
+#include "output/SafeFile.h"
 #include "output/SaveAsDialog.h"
 #include "res/ResourceIds.h"
 
@@ -372,7 +373,7 @@ void CZelvorandineView::mouseReleaseEvent(QMouseEvent* e) {
 bool CZelvorandineView::SavePicture(const QString& fileName) {
     ResizeSurface(size());
     QString reason;
-    CBmpWriter writer;
+    CPictureWriter writer;
     // A client area with no rows or no columns has no surface image, but its file still names its width
     // and height.
     const bool bWritten = m_surface.isNull()
@@ -384,8 +385,7 @@ bool CZelvorandineView::SavePicture(const QString& fileName) {
         return true;
     }
     AfxMessageBox(CResources::Format(IDS_SAVE_FAILED,
-                                     QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()),
-                                     reason),
+                                     QDir::toNativeSeparators(CSafeFile::AbsolutePath(fileName)), reason),
                   QMessageBox::Critical);
     return false;
 }
@@ -401,7 +401,7 @@ bool CZelvorandineView::OnFileSaveAs() {
         return false;
     }
     const QFileInfo file(*chosen);
-    if (!SavePicture(file.absoluteFilePath())) {
+    if (!SavePicture(*chosen)) {
         return false;
     }
     // Later saves write into the folder the user confirmed, under the chosen name.

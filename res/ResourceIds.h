@@ -121,6 +121,11 @@ constexpr int IDS_ERROR_IS_A_FOLDER = 61830;
 constexpr int IDS_ERROR_BAD_NAME = 61831;
 constexpr int IDS_ERROR_QUOTA = 61832;
 constexpr int IDS_ERROR_BUSY = 61833;
+constexpr int IDS_ERROR_EMPTY_PICTURE = 61834;
+
+// The file types of the save dialog
+constexpr int IDS_FILTER_BMP = 61842;
+constexpr int IDS_FILTER_PNG = 61843;
 
 // The question before an etched picture is discarded
 constexpr int IDS_ASK_TO_SAVE = 61840;

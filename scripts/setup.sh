@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-dejavu-core
   libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick poppler-utils
+  libpng-dev
   python3 python3-pil fiu-utils
   appstream dpkg-dev desktop-file-utils lintian man-db groff-base
 )

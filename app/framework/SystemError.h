@@ -10,6 +10,8 @@ public:
     // Not an error number of the system: the path names a folder, a device, a pipe or a socket, where a
     // plain file was expected.
     static constexpr int kNotRegularFile = -1;
+    // Not an error number of the system either: the file type cannot hold a picture without rows or columns.
+    static constexpr int kEmptyPicture = -2;
 
     static QString Text(int nError);
 };

@@ -311,6 +311,7 @@ private Q_SLOTS:
         QTest::newRow("i/o") << EIO << "ｴﾗｰ";
         QTest::newRow("memory") << ENOMEM << "ﾒﾓﾘ";
         QTest::newRow("not regular") << CSystemError::kNotRegularFile << "通常のﾌｧｲﾙではありません";
+        QTest::newRow("empty picture") << CSystemError::kEmptyPicture << "PNG";
         QTest::newRow("not a folder") << ENOTDIR << "ﾌｫﾙﾀﾞではない";
         QTest::newRow("is a folder") << EISDIR << "ﾌｫﾙﾀﾞがあります";
         QTest::newRow("unrepresentable name") << EILSEQ << "ﾌｧｲﾙ名";

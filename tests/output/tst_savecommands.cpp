@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: MIT
+#include "app/framework/SystemError.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/background/DialogDriver.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDirIterator>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace apptest;
 
@@ -18,6 +22,11 @@ namespace {
 
 const QString kUntitled = "名称未決定";
 enum EAnswer { Enter, Escape, CancelButton, CloseBox, SaveOnly };
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // One colour, stopping short of the right and bottom edges: a mirrored, turned or stale picture differs.
 void SetPicture(CZelvorandineView& view, QRgb rgb) {
@@ -130,6 +139,97 @@ private Q_SLOTS:
         QCOMPARE(m_proposed, name);
     }
 
+    void fileTypes_data() {
+        QTest::addColumn<bool>("bChoosePng"); // the PNG type chosen in the dialog before typing
+        QTest::addColumn<QString>("typed");   // empty: the proposal kept
+        QTest::addColumn<QString>("file");
+        QTest::newRow("bitmap type, bare name") << false << "海辺"
+                                                << "海辺.bmp";
+        QTest::newRow("PNG type, bare name") << true << "海辺"
+                                             << "海辺.png";
+        QTest::newRow("PNG type, proposal") << true << "" << kUntitled + ".png";
+        QTest::newRow("PNG type, .bmp typed") << true << "海辺.bmp"
+                                              << "海辺.bmp";
+        QTest::newRow("bitmap type, .PNG typed") << false << "海辺.PNG"
+                                                 << "海辺.PNG";
+        QTest::newRow("bitmap type, another suffix") << false << "海辺.txt"
+                                                     << "海辺.txt";
+    }
+
+    // The name decides the file type, for Save As and for the Saves after it; the dialog offers both types
+    // and opens with bitmap files chosen.
+    void fileTypes() {
+        QFETCH(bool, bChoosePng);
+        QFETCH(QString, typed);
+        QFETCH(QString, file);
+        const bool bPng = file.endsWith(".png", Qt::CaseInsensitive);
+        QStringList filters;
+        QString openedWith;
+        CDialogDriver driver;
+        driver.Expect("saveAsDialog", [&](QDialog* pDialog) {
+            auto* pFileDialog = qobject_cast<QFileDialog*>(pDialog);
+            filters = pFileDialog->nameFilters();
+            openedWith = pFileDialog->selectedNameFilter();
+            if (bChoosePng) { // as a person does: the type list, one step down
+                auto* pTypes = pDialog->findChild<QComboBox*>("fileTypeCombo");
+                pTypes->setFocus(Qt::OtherFocusReason);
+                QTest::keyClick(pTypes, Qt::Key_Down);
+            }
+            AnswerSaveAs(Enter, typed.isEmpty() ? pDialog->findChild<QLineEdit*>("fileNameEdit")->text()
+                                                : typed)(pDialog);
+        });
+        QVERIFY(Run(ID_FILE_SAVE_AS, driver));
+        QCOMPARE(filters, (QStringList{"ビットマップファイル (*.bmp)", "PNG ファイル (*.png)"}));
+        QCOMPARE(openedWith, filters.value(0));
+        QCOMPARE(State().mid(0, 2), (QStringList{file, file}));
+        for (const QRgb rgb : {qRgb(200, 40, 10), qRgb(10, 90, 220)}) { // Save As, then Save
+            SetPicture(*View(), rgb);
+            QVERIFY(Run(ID_FILE_SAVE, driver) && Holds(In(file)));
+            QCOMPARE(Read(In(file)).startsWith("\x89PNG\r\n\x1a\n"), bPng);
+            QCOMPARE(Read(In(file)).startsWith("BM"), !bPng);
+        }
+        driver.Expect("saveAsDialog", AnswerSaveAs(CancelButton, "x"));
+        QVERIFY(Run(ID_FILE_SAVE_AS, driver));
+        QCOMPARE(m_proposed, file.endsWith(".txt") ? file + ".bmp" : file);
+    }
+
+    void vanishedFolder_data() {
+        QTest::addColumn<QString>("current"); // the current folder, below the root, removed with its parents
+        QTest::addColumn<QString>("opensIn"); // where the dialog opens, below the root
+        QTest::newRow("the current folder") << "箱/消えた"
+                                            << "箱";
+        QTest::newRow("two levels") << "箱/消えた/奥"
+                                    << "箱";
+    }
+
+    // Save names the folder that is gone; Save As opens in the nearest folder still there and saves where the
+    // dialog says.
+    void vanishedFolder() {
+        QFETCH(QString, current);
+        QFETCH(QString, opensIn);
+        QVERIFY(QDir(m_root).mkpath(current) && QDir::setCurrent(In(current)));
+        for (QString folder = current; folder != opensIn; folder = QFileInfo(folder).path())
+            QVERIFY(QDir(m_root).rmdir(folder));
+        const QStringList before = State().mid(3);
+        CDialogDriver driver;
+        driver.Expect("afxMessageBox", Press(QMessageBox::Ok));
+        QVERIFY(Run(ID_FILE_SAVE, driver));
+        QVERIFY2(m_text.contains(QDir::toNativeSeparators(In(current + "/" + kUntitled))) &&
+                     m_text.contains(CSystemError::Text(ENOENT)),
+                 qPrintable(m_text));
+        QCOMPARE(State().mid(3), before);
+
+        QString directory;
+        driver.Expect("saveAsDialog", [&](QDialog* pDialog) {
+            directory = qobject_cast<QFileDialog*>(pDialog)->directory().absolutePath();
+            AnswerSaveAs(Enter, "海辺")(pDialog);
+        });
+        QVERIFY(Run(ID_FILE_SAVE_AS, driver));
+        QCOMPARE(directory, In(opensIn));
+        QVERIFY(Holds(In(opensIn + "/海辺.bmp")));
+        QCOMPARE(State().mid(0, 3), (QStringList{"海辺.bmp", "海辺.bmp", In(opensIn)}));
+    }
+
     void changesNothing_data() {
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("typed"); // also the file an error box names
@@ -138,9 +238,17 @@ private Q_SLOTS:
         QTest::newRow("Escape") << int(Escape) << "捨てる絵" << 0;
         QTest::newRow("close box") << int(CloseBox) << "捨てる絵" << 0;
         QTest::newRow("No to replacing") << int(Enter) << "古い絵" << 0;
-        QTest::newRow("Save As into a missing folder")
-            << int(Enter) << "<root>/無い箱/<b>絵</b>.bmp" << ENOENT;
+        QTest::newRow("Save As into a missing folder") << int(Enter) << "<root>/無い箱/<b>絵</b>.bmp" << ENOENT;
+        QTest::newRow("Save As PNG into a missing folder") << int(Enter) << "<root>/無い箱/絵.png" << ENOENT;
+        QTest::newRow("Save As below a file") << int(Enter) << "<root>/絵の箱/古い絵.bmp/絵.bmp" << ENOTDIR;
+        QTest::newRow("Save As onto a pipe")
+            << int(Enter) << "<root>/絵の箱/管.bmp" << CSystemError::kNotRegularFile;
+        QTest::newRow("Save As into a folder the encoding cannot read")
+            << int(Enter) << "<root>/絵" + QString(QChar::ReplacementCharacter) + "/絵.bmp" << EILSEQ;
+        // Save keeps the name of the last Save As, which is the file named here.
         QTest::newRow("Save over the file-size limit") << int(SaveOnly) << "<root>/絵の箱/前.bmp" << EFBIG;
+        QTest::newRow("Save PNG over the file-size limit")
+            << int(SaveOnly) << "<root>/絵の箱/前.png" << EFBIG;
     }
 
     // After a Save As into a Japanese folder and a change to the picture.
@@ -149,8 +257,11 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(int, error);
         typed.replace("<root>", m_root);
+        // A pipe, which a faulty save would replace, and a folder whose name shows with U+FFFD.
+        QVERIFY(::mkfifo(QFile::encodeName(In("絵の箱/管.bmp")), 0666) == 0);
+        QVERIFY(::mkdir(QFile::encodeName(m_root) + "/絵\xff", 0777) == 0);
         CDialogDriver driver;
-        driver.Expect("saveAsDialog", AnswerSaveAs(Enter, In("絵の箱/前.bmp")));
+        driver.Expect("saveAsDialog", AnswerSaveAs(Enter, answer == SaveOnly ? typed : In("絵の箱/前.bmp")));
         QVERIFY(Run(ID_FILE_SAVE_AS, driver));
         SetPicture(*View(), qRgb(10, 90, 220));
         const QStringList before = State();
@@ -158,15 +269,18 @@ private Q_SLOTS:
             driver.Expect("saveAsDialog", AnswerSaveAs(answer, typed));
         if (typed == "古い絵")
             driver.Expect("", Press(QMessageBox::No));
+        if (error == CSystemError::kNotRegularFile) // the dialog sees a name that is taken
+            driver.Expect("", Press(QMessageBox::Yes));
         if (error != 0)
             driver.Expect("afxMessageBox", Press(QMessageBox::Ok));
-        rlimit limit{error == EFBIG ? 16384 : RLIM_INFINITY, RLIM_INFINITY}; // the dialogs write nothing
+        // The dialogs write nothing; a picture in one colour makes a PNG file of little more than 1 KiB.
+        rlimit limit{error != EFBIG ? RLIM_INFINITY : typed.endsWith(".png") ? 128 : 16384, RLIM_INFINITY};
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         const bool bRan = Run(answer == SaveOnly ? ID_FILE_SAVE : ID_FILE_SAVE_AS, driver);
         limit.rlim_cur = RLIM_INFINITY;
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0 && bRan);
         QVERIFY2(error == 0 || (m_text.contains(QDir::toNativeSeparators(typed)) &&
-                                m_text.contains(qt_error_string(error))),
+                                m_text.contains(CSystemError::Text(error))),
                  qPrintable(m_text));
         QCOMPARE(State(), before);
     }

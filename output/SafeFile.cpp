@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: MIT
+#include "output/SafeFile.h"
+
+#include "app/framework/SystemError.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The folder part of an encoded path, "." for a bare name.
+QByteArray FolderOf(const QByteArray& path) {
+    const qsizetype nSlash = path.lastIndexOf('/');
+    if (nSlash < 0)
+        return QByteArrayLiteral(".");
+    return nSlash == 0 ? QByteArrayLiteral("/") : path.left(nSlash);
+}
+
+// 0, or the system's error number. File systems that cannot sync at all are no failure.
+int SyncToDisk(int nHandle) {
+#if defined(Q_OS_LINUX)
+    const int nResult = ::fdatasync(nHandle);
+#else
+    const int nResult = ::fsync(nHandle);
+#endif
+    if (nResult == 0 || errno == EINVAL || errno == EROFS)
+        return 0;
+    return errno;
+}
+
+// The error number the last failed call left, or a plain input/output error when it left none.
+int LastError() {
+    return errno != 0 ? errno : EIO;
+}
+
+} // namespace
+
+CSafeFile::CSafeFile(const QString& fileName) : m_file(fileName) {
+    // Writing over the earlier file in place is exactly what loses it on a full disk.
+    m_file.setDirectWriteFallback(false);
+}
+
+bool CSafeFile::Open() {
+    if (!CheckName() || !CheckTarget(QFile::encodeName(m_file.fileName())))
+        return false;
+    // Unbuffered, so that every failure shows on the write that met it and nothing is left for a flush
+    // inside commit(), whose failure commit() does not always report.
+    errno = 0;
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Fail(LastError());
+    return true;
+}
+
+bool CSafeFile::Write(const void* pData, qint64 nSize) {
+    const char* pBytes = static_cast<const char*>(pData);
+    while (m_nError == 0 && nSize > 0) {
+        errno = 0;
+        // The loop only continues a write the system took in part.
+        const qint64 n = m_file.write(pBytes, nSize);
+        if (n <= 0)
+            return Fail(LastError());
+        pBytes += n;
+        nSize -= n;
+        m_nWritten += n;
+    }
+    StartWriteBack();
+    return m_nError == 0;
+}
+
+void CSafeFile::StartWriteBack() {
+#ifdef Q_OS_LINUX
+    // Whole pages only: a page that the next write still changes would have to wait for its write-back.
+    static const qint64 nPage = ::sysconf(_SC_PAGESIZE);
+    const qint64 nEnd = m_nWritten / nPage * nPage;
+    if (m_nError != 0 || nEnd - m_nWriteBackEnd < kWriteBackStep)
+        return;
+    // Only a hint: a failure shows in the sync before the commit.
+    ::sync_file_range(m_file.handle(), m_nWriteBackEnd, nEnd - m_nWriteBackEnd, SYNC_FILE_RANGE_WRITE);
+    m_nWriteBackEnd = nEnd;
+#endif
+}
+
+bool CSafeFile::Commit() {
+    if (m_nError != 0)
+        return false;
+    // commit() syncs as well but ignores the result; a file system that reports a full disk or an I/O error
+    // only now must not get to replace the earlier file.
+    if (const int nError = SyncToDisk(m_file.handle()); nError != 0)
+        return Fail(nError);
+    errno = 0;
+    if (!m_file.commit())
+        return Fail(LastError());
+    // Saved means the whole file is on disk under its name.
+    struct stat written;
+    if (::stat(QFile::encodeName(m_file.fileName()).constData(), &written) != 0)
+        return Fail(LastError());
+    if (!S_ISREG(written.st_mode) || written.st_size != m_nWritten)
+        return Fail(EIO);
+    return true;
+}
+
+QString CSafeFile::ErrorText() const {
+    return CSystemError::Text(m_nError);
+}
+
+QString CSafeFile::AbsolutePath(const QString& fileName) {
+    const QString folder = QDir::isAbsolutePath(fileName) ? QString() : CurrentFolder();
+    return folder.isEmpty() ? fileName : QDir(folder).filePath(fileName);
+}
+
+QString CSafeFile::CurrentFolder() {
+    if (const QString folder = QDir::currentPath(); !folder.isEmpty())
+        return folder;
+#ifdef Q_OS_LINUX
+    // The system no longer gives the path of a removed current folder; the process's own link still
+    // names it, with a mark appended.
+    char target[4096];
+    const ssize_t nLength = ::readlink("/proc/self/cwd", target, sizeof target);
+    if (nLength > 0 && size_t(nLength) < sizeof target) {
+        QByteArray path(target, nLength);
+        const QByteArray mark = QByteArrayLiteral(" (deleted)");
+        if (path.endsWith(mark))
+            path.chop(mark.size());
+        return QFile::decodeName(path);
+    }
+#endif
+    return QString();
+}
+
+bool CSafeFile::IsRepresentable(const QString& path) {
+    // A name the encoding could not read shows as U+FFFD, which encodes to other bytes than the name has.
+    return !path.contains(QChar::ReplacementCharacter) && QFile::decodeName(QFile::encodeName(path)) == path;
+}
+
+bool CSafeFile::CheckName() {
+    const QString& fileName = m_file.fileName();
+    if (fileName.isEmpty())
+        return Fail(ENOENT);
+    if (fileName.endsWith(u'/'))
+        return Fail(EISDIR);
+    // The system would cut the name at a NUL and write under a shorter one.
+    if (fileName.contains(QChar(u'\0')))
+        return Fail(EINVAL);
+    // Otherwise the file would come out under another name, maybe in another folder.
+    if (!IsRepresentable(fileName))
+        return Fail(EILSEQ);
+    return true;
+}
+
+bool CSafeFile::CheckTarget(const QByteArray& encoded) {
+    struct stat target;
+    if (::stat(encoded.constData(), &target) == 0) {
+        if (S_ISDIR(target.st_mode))
+            return Fail(EISDIR);
+        // A pipe would block the save, and a device or socket would be replaced by a plain file.
+        if (!S_ISREG(target.st_mode))
+            return Fail(CSystemError::kNotRegularFile);
+        if (::access(encoded.constData(), W_OK) != 0)
+            return Fail(LastError());
+        return true;
+    }
+    if (errno != ENOENT)
+        return Fail(LastError());
+    // A new name: its folder must be there.
+    struct stat folder;
+    if (::stat(FolderOf(encoded).constData(), &folder) != 0)
+        return Fail(LastError());
+    if (!S_ISDIR(folder.st_mode))
+        return Fail(ENOTDIR);
+    // A current folder removed while the program stands in it still answers, without any links left.
+    if (folder.st_nlink == 0)
+        return Fail(ENOENT);
+    return true;
+}
+
+bool CSafeFile::Fail(int nError) {
+    m_nError = nError;
+    m_file.cancelWriting();
+    return false;
+}
