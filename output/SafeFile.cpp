@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "output/SafeFile.h"
 
+#include "app/framework/RegularFile.h"
 #include "app/framework/SystemError.h"
 
 #include <QDir>
@@ -12,14 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The folder part of an encoded path, "." for a bare name.
-QByteArray FolderOf(const QByteArray& path) {
-    const qsizetype nSlash = path.lastIndexOf('/');
-    if (nSlash < 0)
-        return QByteArrayLiteral(".");
-    return nSlash == 0 ? QByteArrayLiteral("/") : path.left(nSlash);
-}
 
 // 0, or the system's error number. File systems that cannot sync at all are no failure.
 int SyncToDisk(int nHandle) {
@@ -46,13 +39,14 @@ CSafeFile::CSafeFile(const QString& fileName) : m_file(fileName) {
 }
 
 bool CSafeFile::Open() {
-    if (!CheckName() || !CheckTarget(QFile::encodeName(m_file.fileName())))
-        return false;
+    if (const int nError = CRegularFile::CheckWriteTarget(m_file.fileName()); nError != 0)
+        return Fail(nError);
     // Unbuffered, so that every failure shows on the write that met it and nothing is left for a flush
     // inside commit(), whose failure commit() does not always report.
     errno = 0;
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Fail(LastError());
+    CRegularFile::KeepOwner(m_file.handle(), m_file.fileName());
     return true;
 }
 
@@ -130,52 +124,6 @@ QString CSafeFile::CurrentFolder() {
     }
 #endif
     return QString();
-}
-
-bool CSafeFile::IsRepresentable(const QString& path) {
-    // A name the encoding could not read shows as U+FFFD, which encodes to other bytes than the name has.
-    return !path.contains(QChar::ReplacementCharacter) && QFile::decodeName(QFile::encodeName(path)) == path;
-}
-
-bool CSafeFile::CheckName() {
-    const QString& fileName = m_file.fileName();
-    if (fileName.isEmpty())
-        return Fail(ENOENT);
-    if (fileName.endsWith(u'/'))
-        return Fail(EISDIR);
-    // The system would cut the name at a NUL and write under a shorter one.
-    if (fileName.contains(QChar(u'\0')))
-        return Fail(EINVAL);
-    // Otherwise the file would come out under another name, maybe in another folder.
-    if (!IsRepresentable(fileName))
-        return Fail(EILSEQ);
-    return true;
-}
-
-bool CSafeFile::CheckTarget(const QByteArray& encoded) {
-    struct stat target;
-    if (::stat(encoded.constData(), &target) == 0) {
-        if (S_ISDIR(target.st_mode))
-            return Fail(EISDIR);
-        // A pipe would block the save, and a device or socket would be replaced by a plain file.
-        if (!S_ISREG(target.st_mode))
-            return Fail(CSystemError::kNotRegularFile);
-        if (::access(encoded.constData(), W_OK) != 0)
-            return Fail(LastError());
-        return true;
-    }
-    if (errno != ENOENT)
-        return Fail(LastError());
-    // A new name: its folder must be there.
-    struct stat folder;
-    if (::stat(FolderOf(encoded).constData(), &folder) != 0)
-        return Fail(LastError());
-    if (!S_ISDIR(folder.st_mode))
-        return Fail(ENOTDIR);
-    // A current folder removed while the program stands in it still answers, without any links left.
-    if (folder.st_nlink == 0)
-        return Fail(ENOENT);
-    return true;
 }
 
 bool CSafeFile::Fail(int nError) {

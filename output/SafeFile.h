@@ -10,7 +10,7 @@
 //
 // Only a regular file (after following symbolic links) or a name that does not exist yet is written: a
 // folder, pipe, device or socket is refused and never opened. A symbolic link stays a link and its target
-// is replaced, keeping its permission bits.
+// is replaced, keeping its permission bits and, where the system lets us, its owner.
 //
 // Error() is the system's error number of the call that failed (or CSystemError::kNotRegularFile),
 // ErrorText() the reason in the user's words.
@@ -36,13 +36,8 @@ public:
     static QString AbsolutePath(const QString& fileName);
     // The current folder's absolute path, also when it has been removed since; empty when unknown.
     static QString CurrentFolder();
-    // False for a path the file system's encoding cannot hold as it is written, and for one that shows a
-    // name the encoding could not read (such a path would name another file).
-    static bool IsRepresentable(const QString& path);
 
 private:
-    bool CheckName();
-    bool CheckTarget(const QByteArray& encoded);
     // Sends what has been written so far on to the disk without waiting, so that the disk works while the
     // caller makes the next bytes and the sync at the end finds little left to do.
     void StartWriteBack();

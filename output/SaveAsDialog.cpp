@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "output/SaveAsDialog.h"
 
+#include "app/framework/RegularFile.h"
 #include "app/framework/Resources.h"
 #include "output/PictureWriter.h"
 #include "output/SafeFile.h"
@@ -19,7 +20,7 @@ QString CSaveAsDialog::InitialFileName(const QString& pictureName) {
 
 QString CSaveAsDialog::StartFolder() {
     for (QString folder = CSafeFile::CurrentFolder(); !folder.isEmpty(); folder = QFileInfo(folder).path()) {
-        if (CSafeFile::IsRepresentable(folder) && QFileInfo(folder).isDir()) {
+        if (CRegularFile::IsRepresentable(folder) && QFileInfo(folder).isDir()) {
             return folder;
         }
         if (QFileInfo(folder).isRoot()) {

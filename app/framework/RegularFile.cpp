@@ -10,6 +10,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// The folder part of an encoded path, "." for a bare name.
+QByteArray FolderOf(const QByteArray& path) {
+    const qsizetype nSlash = path.lastIndexOf('/');
+    if (nSlash < 0) {
+        return QByteArrayLiteral(".");
+    }
+    return nSlash == 0 ? QByteArrayLiteral("/") : path.left(nSlash);
+}
+
+} // namespace
+
 int CRegularFile::OpenForReading(const QString& pathName, int* pnError) {
     // The name the system sees must be the one given: a NUL would cut it short.
     if (pathName.contains(QChar(u'\0'))) {
@@ -39,4 +52,61 @@ int CRegularFile::OpenForReading(const QString& pathName, int* pnError) {
         return -1;
     }
     return nHandle;
+}
+
+int CRegularFile::CheckWriteTarget(const QString& pathName) {
+    if (pathName.isEmpty()) {
+        return ENOENT;
+    }
+    if (pathName.endsWith(u'/')) {
+        return EISDIR;
+    }
+    // The system would cut the name at a NUL and write under a shorter one.
+    if (pathName.contains(QChar(u'\0'))) {
+        return EINVAL;
+    }
+    // Otherwise the file would come out under another name, maybe in another folder.
+    if (!IsRepresentable(pathName)) {
+        return EILSEQ;
+    }
+    const QByteArray path = QFile::encodeName(pathName);
+    struct stat target {};
+    if (::stat(path.constData(), &target) == 0) {
+        if (S_ISDIR(target.st_mode)) {
+            return EISDIR;
+        }
+        // A pipe would block the writer, and a device or socket would be replaced by a plain file.
+        if (!S_ISREG(target.st_mode)) {
+            return CSystemError::kNotRegularFile;
+        }
+        return ::access(path.constData(), W_OK) == 0 ? 0 : errno;
+    }
+    if (errno != ENOENT) {
+        return errno;
+    }
+    // A new name: its folder must be there.
+    struct stat folder {};
+    if (::stat(FolderOf(path).constData(), &folder) != 0) {
+        return errno;
+    }
+    if (!S_ISDIR(folder.st_mode)) {
+        return ENOTDIR;
+    }
+    // A current folder removed while the program stands in it still answers, without any links left.
+    return folder.st_nlink == 0 ? ENOENT : 0;
+}
+
+bool CRegularFile::KeepOwner(int nHandle, const QString& pathName) {
+    struct stat target {};
+    if (::stat(QFile::encodeName(pathName).constData(), &target) != 0 || !S_ISREG(target.st_mode)) {
+        return false;
+    }
+    // Only root may give a file away; others keep at least the group where they belong to it.
+    return ::fchown(nHandle, target.st_uid, target.st_gid) == 0 ||
+           ::fchown(nHandle, static_cast<uid_t>(-1), target.st_gid) == 0;
+}
+
+bool CRegularFile::IsRepresentable(const QString& path) {
+    // A name the encoding could not read shows as U+FFFD, which encodes to other bytes than the name has.
+    return !path.contains(QChar::ReplacementCharacter) && QFile::decodeName(QFile::encodeName(path)) == path;
 }

@@ -3,12 +3,27 @@
 
 #include <QString>
 
-// Reading plain files only: a pipe, a device or a socket can keep a reader waiting forever, and a folder
-// holds nothing to read.
+// Reading and writing plain files only: a pipe, a device or a socket can keep a reader or writer waiting
+// forever or be replaced by a plain file, and a folder holds nothing to read.
 class CRegularFile {
 public:
     // Opens pathName for reading, without waiting, when it is a regular file after its symbolic links.
     // Returns the handle, or -1 with the error number in *pnError (CSystemError::kNotRegularFile for anything
     // that is not a regular file).
     static int OpenForReading(const QString& pathName, int* pnError);
+
+    // Whether a file may be written under pathName, replacing what is there as a whole: 0 for a name the
+    // system takes as it is that, after its symbolic links, is a regular file the user may write or a new
+    // name in an existing folder; else the error number (EISDIR for a folder, CSystemError::kNotRegularFile
+    // for a pipe, device or socket).
+    static int CheckWriteTarget(const QString& pathName);
+
+    // Gives the file open at nHandle the owner and group of the regular file at pathName, as far as the
+    // system lets us: a file replaced by root stays its user's. False when not even the group could be kept
+    // (or there is no such file); the new file is then the writer's own, as any file it makes.
+    static bool KeepOwner(int nHandle, const QString& pathName);
+
+    // False for a path the file system's encoding cannot hold as it is written, and for one that shows a
+    // name the encoding could not read (such a path would name another file).
+    static bool IsRepresentable(const QString& path);
 };

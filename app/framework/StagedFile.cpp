@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/framework/StagedFile.h"
 
+#include "app/framework/RegularFile.h"
 #include "app/framework/SystemError.h"
 
 #include <QDir>
@@ -31,18 +32,13 @@ QString FinalPath(const QString& pathName) {
     return info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
 }
 
-// 0 when the target is a regular file and *pnMode gets its permission bits, ENOENT when there is none yet,
-// else why it cannot be replaced.
-int TargetState(const QString& pathName, int* pnMode) {
+// The permission bits of the regular file at pathName, -1 when there is none.
+int ExistingMode(const QString& pathName) {
     struct stat info {};
-    if (::stat(QFile::encodeName(pathName).constData(), &info) != 0) {
-        return errno;
+    if (::stat(QFile::encodeName(pathName).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return -1;
     }
-    if (!S_ISREG(info.st_mode)) {
-        return CSystemError::kNotRegularFile;
-    }
-    *pnMode = static_cast<int>(info.st_mode & 07777);
-    return 0;
+    return static_cast<int>(info.st_mode & 07777);
 }
 
 // 0 when the file's bytes have reached the disk. File systems that cannot sync at all are no failure.
@@ -63,21 +59,11 @@ CStagedFile::~CStagedFile() {
 }
 
 bool CStagedFile::Create(const QString& target, QString* pErrorText) {
-    if (target.isEmpty()) {
-        return Fail(pErrorText, ENOENT);
-    }
-    // The system would cut the name at a NUL, and a name the file system's encoding cannot hold would come
-    // out as another: both would write somewhere else.
-    if (target.contains(QChar(u'\0')) || QFile::decodeName(QFile::encodeName(target)) != target) {
-        return Fail(pErrorText, EILSEQ);
+    if (const int nError = CRegularFile::CheckWriteTarget(target); nError != 0) {
+        return Fail(pErrorText, nError);
     }
     m_strFinal = FinalPath(target);
-    int nMode = 0;
-    const int nState = TargetState(m_strFinal, &nMode);
-    if (nState != 0 && nState != ENOENT) {
-        return Fail(pErrorText, nState);
-    }
-    return CreateTemporary(nState == 0 ? nMode : -1, pErrorText);
+    return CreateTemporary(ExistingMode(m_strFinal), pErrorText);
 }
 
 bool CStagedFile::CreateTemporary(int nExistingMode, QString* pErrorText) {
@@ -96,12 +82,13 @@ bool CStagedFile::CreateTemporary(int nExistingMode, QString* pErrorText) {
             return Fail(pErrorText, errno);
         }
         m_strTemporary = QFile::decodeName(path);
-        // Replacing a file does not change who may read it.
+        // Replacing a file does not change who may read it, nor whose it is.
         if (nExistingMode >= 0 && ::fchmod(nHandle, static_cast<mode_t>(nExistingMode)) != 0) {
             const int nError = errno;
             ::close(nHandle);
             return Fail(pErrorText, nError);
         }
+        CRegularFile::KeepOwner(nHandle, m_strFinal);
         if (::close(nHandle) != 0) {
             return Fail(pErrorText, errno);
         }
@@ -120,9 +107,8 @@ bool CStagedFile::Commit(QString* pErrorText) {
         return Fail(pErrorText, nError);
     }
     // What took the target's place since Create must not be replaced either.
-    int nMode = 0;
-    if (const int nState = TargetState(m_strFinal, &nMode); nState != 0 && nState != ENOENT) {
-        return Fail(pErrorText, nState);
+    if (const int nError = CRegularFile::CheckWriteTarget(m_strFinal); nError != 0) {
+        return Fail(pErrorText, nError);
     }
     if (::rename(temporary.constData(), QFile::encodeName(m_strFinal).constData()) != 0) {
         return Fail(pErrorText, errno);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/framework/PdfStructure.h"
 #include "app/framework/StatusBar.h"
+#include "app/framework/SystemError.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/SpecialFiles.h"
@@ -182,8 +183,9 @@ private Q_SLOTS:
         for (const char* kind : {"fifo", "folder", "socket", "link to device", "link to fifo"}) {
             QTest::addRow("source %s", kind)
                 << kind << "nothing" << 0 << 1 << CannotOpen("<dir>/p.bmp", kNotRegular) + '\n';
+            const QString reason = QLatin1String(kind) == "folder" ? CSystemError::Text(EISDIR) : kNotRegular;
             QTest::addRow("target %s", kind)
-                << "regular" << kind << 0 << 1 << CannotPrint("<dir>/out.pdf", kNotRegular) + '\n';
+                << "regular" << kind << 0 << 1 << CannotPrint("<dir>/out.pdf", reason) + '\n';
         }
         QTest::newRow("target in a missing folder")
             << "regular"

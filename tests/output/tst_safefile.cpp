@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "app/framework/RegularFile.h"
 #include "app/framework/SystemError.h"
 #include "output/PictureWriter.h"
 #include "output/SafeFile.h"
@@ -203,7 +204,8 @@ private Q_SLOTS:
         rows("chain of links", {"link.ext", "link2.ext", "real.ext"}, 0600);
     }
 
-    // The links stay links, the file at their end gets the new picture and keeps its permission bits.
+    // The links stay links, the file at their end gets the new picture and keeps its permission bits and
+    // owner.
     void throughLinks() {
         QFETCH(QString, format);
         QFETCH(QStringList, links);
@@ -213,6 +215,9 @@ private Q_SLOTS:
         const QString file = QDir::cleanPath(QFileInfo(links.first()).path() + '/' + links.last());
         QVERIFY(CPictureWriter().WritePicture(Picture(7, 5), file));
         QVERIFY(::chmod(QFile::encodeName(file), mode_t(mode)) == 0);
+        // Only root can give the file to someone else; it must stay theirs.
+        const bool bRoot = ::geteuid() == 0;
+        QVERIFY(!bRoot || ::chown(QFile::encodeName(file), 4321, 4322) == 0);
         for (int i = 0; i + 1 < links.size(); ++i)
             QVERIFY(::symlink(QFile::encodeName(links[i + 1]), QFile::encodeName(links[i])) == 0);
         QVERIFY(CPictureWriter().WritePicture(Picture(9, 4), "expected." + format));
@@ -222,6 +227,10 @@ private Q_SLOTS:
         QCOMPARE(Snapshot().filter(" -> "), before);
         QCOMPARE(Read(file), Read("expected." + format));
         QCOMPARE(int(ModeOf(file) & 07777), mode);
+        struct stat owner {};
+        QVERIFY(::stat(QFile::encodeName(file), &owner) == 0);
+        if (bRoot)
+            QCOMPARE(QString("%1:%2").arg(owner.st_uid).arg(owner.st_gid), QString("4321:4322"));
         QCOMPARE(QDir(QFileInfo(file).path()).entryList(QDir::Files | QDir::Hidden).size(),
                  file.startsWith("other/") ? 1 : links.size() + 1); // no temporary file left
     }
@@ -263,7 +272,7 @@ private Q_SLOTS:
         QVERIFY(::mkdir(unreadable, 0777) == 0 && ::mkdir(sibling, 0777) == 0);
         const QString shown = QFile::decodeName(unreadable);
         QCOMPARE(shown, QFile::decodeName(sibling));
-        QVERIFY(!CSafeFile::IsRepresentable(shown) && CSafeFile::IsRepresentable(m_root + "/絵"));
+        QVERIFY(!CRegularFile::IsRepresentable(shown) && CRegularFile::IsRepresentable(m_root + "/絵"));
         QString reason;
         QVERIFY(!CPictureWriter().WritePicture(Picture(7, 5), shown + "/picture.bmp", &reason));
         QCOMPARE(reason, CSystemError::Text(EILSEQ));
