@@ -335,16 +335,26 @@ private Q_SLOTS:
         }
     }
 
+    // Opening a file from another folder leaves the current folder, where Save writes, alone.
     void openAndRecentFiles() {
         const QString gone = m_files.filePath("開く絵.bmp"), kept = m_files.filePath("kept.bmp");
         QVERIFY(QFile(gone).open(QIODevice::WriteOnly) && QFile(kept).open(QIODevice::WriteOnly));
-        auto seen = DriveNextModal([gone](QWidget* w) {
-            qobject_cast<QFileDialog*>(w)->selectFile(gone); // as typed into its name field
-            static_cast<QDialog*>(w)->accept();              // as its Open button does
+        QTemporaryDir current;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(current.path()));
+        auto seen = DriveNextModal([this](QWidget* w) {
+            qobject_cast<QFileDialog*>(w)->setDirectory(m_files.path()); // as the user goes there
+            qobject_cast<QFileDialog*>(w)->selectFile("開く絵.bmp");     // and picks the file
+            static_cast<QDialog*>(w)->accept();                          // with its Open button
         });
         QTest::keySequence(Frame(), QKeySequence(Qt::CTRL | Qt::Key_O));
         QCOMPARE(Caption(), QString::fromUtf8("開く絵.bmp - Zelvorandine"));
         QCOMPARE(RecentFiles().value(0), gone);
+        QCOMPARE(QDir::currentPath(), QDir(current.path()).canonicalPath());
+        Frame()->SendCommand(ID_FILE_SAVE);
+        QVERIFY(QFileInfo::exists(current.filePath("名称未決定")) &&
+                !QFileInfo::exists(m_files.filePath("名称未決定")));
+        QVERIFY(QDir::setCurrent(before));
         QVERIFY(theApp.OpenDocumentFile(kept) && QFile::remove(gone));
         seen = DriveNextModal();
         Frame()->SendCommand(ID_FILE_MRU_FILE1 + 1);
