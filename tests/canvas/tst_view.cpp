@@ -184,7 +184,8 @@ private Q_SLOTS:
             // |x - y| <= w / sqrt(2) on a row across
             QTest::addRow("diagonal, pen %d", w)
                 << w << true << Points{{30, 30}, {170, 170}} << row100 << 2 * int(w / std::sqrt(2.0)) + 1;
-            // Moves without a press start where they are: a drag of no length, no click.
+            // Moves without a press start where they are: a drag of no length, no click (the cover pen's disc
+            // is 20 across).
             QTest::addRow("single point, pen %d", w)
                 << w << false << Points{{90, 80}} << row80 << QList{0, 0, 2, 0, 4}.value(w, 20);
         }
