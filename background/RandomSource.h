@@ -9,14 +9,25 @@
 class CRandomSource {
 public:
     static constexpr int kMaxValue = 32767;
+    static constexpr std::uint32_t kMultiplier = 214013u;
+    static constexpr std::uint32_t kIncrement = 2531011u;
+
+    // The value that a state gives.
+    static constexpr int ValueOf(std::uint32_t nState) { return static_cast<int>((nState >> 16) & 0x7FFFu); }
 
     // The next value; seeds with 1 first if nothing has seeded the source yet.
     static int Next() {
+        ms_nState = State() * kMultiplier + kIncrement;
+        return ValueOf(ms_nState);
+    }
+
+    // The state the next value comes from (seeding first, as Next does). Code that computes values ahead
+    // from it hands back, through Seed, the state of the last value it used.
+    static std::uint32_t State() {
         if (!ms_bSeeded) {
             Seed(1);
         }
-        ms_nState = ms_nState * 214013u + 2531011u;
-        return static_cast<int>((ms_nState >> 16) & 0x7FFFu);
+        return ms_nState;
     }
 
     static void Seed(std::uint32_t nSeed) {

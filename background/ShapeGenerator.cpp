@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "background/ShapeGenerator.h"
 
+#include "background/ColorRetryLoop.h"
 #include "background/RandomSource.h"
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +21,9 @@ static_assert(kInverseMax == 32769.0 / 1073741824.0);
 
 constexpr std::int64_t kSourceValues = CRandomSource::kMaxValue + 1;
 constexpr std::int64_t kAllTriples = kSourceValues * kSourceValues * kSourceValues; // 2^45
+// A background draws 502 colours, three values an attempt, and five values for each of its 501 shapes.
+constexpr int kColorsPerBackground = 502;
+constexpr int kShapeValuesPerBackground = 501 * 5;
 
 inline int ScaleBelow(int r, int n) {
     return static_cast<int>(static_cast<double>(std::int64_t{r} * n) * kInverseMax);
@@ -80,7 +85,9 @@ struct CShapeGenerator::SColorTables {
     int nFloor;             // the floor the direct draw aims at: never above the reachable maximum
     std::int64_t nAccepted; // accepted (red, green, blue) source-value triples at nFloor, out of 2^45
     bool bReachable;        // the floor is not above the reachable maximum
+    double expectedValues;  // source values the retry loop takes for a background, on average
     bool bRetryLoop;
+    CColorRetryLoop loop;
     // [i]: blue source values giving blue.nLow + i or more.
     std::vector<std::int64_t> blueAtLeast;
     // [i]: (green, blue) source-value pairs giving a sum of green.nLow + blue.nLow + i or more.
@@ -88,7 +95,8 @@ struct CShapeGenerator::SColorTables {
 
     SColorTables(int r, int g, int b, int floor)
         : nRedField(r), nGreenField(g), nBlueField(b), nFloorField(floor), nRed(ClampCeiling(r)),
-          nGreen(ClampCeiling(g)), nBlue(ClampCeiling(b)), red(nRed), green(nGreen), blue(nBlue) {
+          nGreen(ClampCeiling(g)), nBlue(ClampCeiling(b)), red(nRed), green(nGreen), blue(nBlue),
+          loop(nRed, nGreen, nBlue, floor) {
         blueAtLeast.assign(static_cast<std::size_t>(blue.Size() + 1), 0);
         for (int i = blue.Size() - 1; i >= 0; --i) {
             blueAtLeast[static_cast<std::size_t>(i)] =
@@ -113,7 +121,11 @@ struct CShapeGenerator::SColorTables {
             nAccepted +=
                 red.counts[static_cast<std::size_t>(i)] * GreenBlueAtLeast(Below(nFloor, red.nLow + i));
         }
-        bRetryLoop = bReachable && nAccepted * kMaxExpectedAttempts >= kAllTriples;
+        expectedValues = bReachable ? kColorsPerBackground * 3.0 * static_cast<double>(kAllTriples) /
+                                              static_cast<double>(nAccepted) +
+                                          kShapeValuesPerBackground
+                                    : HUGE_VAL;
+        bRetryLoop = expectedValues <= kMaxSourceValuesPerBackground;
     }
 
     bool Matches(int r, int g, int b, int floor) const {
@@ -189,6 +201,10 @@ double CShapeGenerator::AcceptanceProbability() const {
     return tables.bReachable ? static_cast<double>(tables.nAccepted) / static_cast<double>(kAllTriples) : 0.0;
 }
 
+double CShapeGenerator::ExpectedSourceValues() const {
+    return TablesForFields().expectedValues;
+}
+
 bool CShapeGenerator::UsesRetryLoop() const {
     return TablesForFields().bRetryLoop;
 }
@@ -198,20 +214,7 @@ PackedColor CShapeGenerator::RandomColor() {
 }
 
 PackedColor CShapeGenerator::RandomColor(const SColorTables& tables) {
-    if (!tables.bRetryLoop) {
-        return tables.DirectDraw();
-    }
-    const int nRed = tables.nRed;
-    const int nGreen = tables.nGreen;
-    const int nBlue = tables.nBlue;
-    const int nFloor = tables.nFloor;
-    int r, g, b;
-    do {
-        r = RandomBelow(nRed);
-        g = RandomBelow(nGreen);
-        b = RandomBelow(nBlue);
-    } while (r + g + b < nFloor);
-    return MakeColor(r, g, b);
+    return tables.bRetryLoop ? tables.loop.Next() : tables.DirectDraw();
 }
 
 void CShapeGenerator::Draw(CDrawingSurface& dc) {

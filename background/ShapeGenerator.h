@@ -27,7 +27,11 @@ public:
 
     // The chance that one (red, green, blue) attempt reaches the floor under the current fields.
     double AcceptanceProbability() const;
-    // False when that chance is so small that colours come from a direct draw instead of retries.
+    // How many source values a background takes on average under the current fields (infinite when the
+    // floor cannot be reached).
+    double ExpectedSourceValues() const;
+    // False when a background would take more than kMaxSourceValuesPerBackground: its colours then come
+    // from a direct draw instead of retries.
     bool UsesRetryLoop() const;
 
     // Channel ceilings; the settings give 0 .. 255. Values beyond +-kCeilingLimit act as that limit.
@@ -40,8 +44,10 @@ public:
     int m_nMaxShape;
 
     static constexpr int kCeilingLimit = 1024;
-    // Above this many expected attempts per colour the retry loop gives way to the direct draw.
-    static constexpr int kMaxExpectedAttempts = 4096;
+    // The most source values a background may take on average and still come from the retry loop. The loop
+    // gets through 5 to 6 thousand million values a second (bench/bench_background), so a 1920 x 1080
+    // background at this limit still takes less than 100 ms.
+    static constexpr double kMaxSourceValuesPerBackground = 500e6;
 
 private:
     struct SColorTables;

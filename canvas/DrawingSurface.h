@@ -48,8 +48,9 @@ public:
     virtual void Rectangle(int l, int t, int r, int b) = 0;
     virtual void Ellipse(int l, int t, int r, int b) = 0;
 
-    // A line with the current pen from the current position; a pen wider than 1 pixel has round ends.
-    // A 1-pixel line leaves out its end point.
+    // A line with the current pen from the current position; a pen wider than 1 pixel has round ends and
+    // strokes exactly its width, an even width one row or column more right of and below the points than
+    // left of and above them. A 1-pixel line leaves out its end point.
     virtual void MoveTo(int x, int y) = 0;
     virtual void LineTo(int x, int y) = 0;
 

@@ -63,75 +63,90 @@ i64 HalfSpan(i64 Y, i64 Dx, i64 Dy, i64 parity, bool bFillBox) {
     return k;
 }
 
-// Pixel centres within w/2 of the segment P0-P1 (4 d² <= w²). Exact in integers for coordinates the
-// program can meet.
+// The pixels a pen of width w > 1 strokes from P0 to P1: those whose centres lie within w/2 of the segment,
+// round ends included. An even width has no middle pixel; its segment runs half a pixel right of and below
+// the points, where Rectangle puts the extra pixel of an even outline, so that a horizontal or vertical
+// line is exactly w pixels thick. Coordinates are in half pixels (pixel centres even, an even pen's ends
+// odd), which keeps every test exact in integers for coordinates the program can meet and leaves no
+// centre exactly on the edge.
 struct SCapsule {
     i64 x0, y0, x1, y1, w;
+
+    static SCapsule Of(int ax, int ay, int bx, int by, int nPen) {
+        const i64 shift = nPen % 2 == 0 ? 1 : 0;
+        return {2 * i64{ax} + shift, 2 * i64{ay} + shift, 2 * i64{bx} + shift, 2 * i64{by} + shift, nPen};
+    }
 
     bool Contains(i64 x, i64 y) const {
         const i64 dx = x1 - x0;
         const i64 dy = y1 - y0;
-        const i64 px = x - x0;
-        const i64 py = y - y0;
-        const bool bExact = std::max({std::abs(dx), std::abs(dy), std::abs(px), std::abs(py)}) < kExactLimit;
+        const i64 px = 2 * x - x0;
+        const i64 py = 2 * y - y0;
+        const bool bExact =
+            std::max({std::abs(dx), std::abs(dy), std::abs(px), std::abs(py)}) < 2 * kExactLimit;
         if (!bExact) {
-            return ContainsApprox(x, y);
+            return ContainsApprox(px, py);
         }
         const i128 w2 = i128{w} * w;
         const i128 dot = i128{px} * dx + i128{py} * dy;
         const i128 len2 = i128{dx} * dx + i128{dy} * dy;
         if (len2 == 0 || dot <= 0) {
-            return 4 * (i128{px} * px + i128{py} * py) <= w2;
+            return i128{px} * px + i128{py} * py <= w2;
         }
         if (dot >= len2) {
-            const i64 qx = x - x1;
-            const i64 qy = y - y1;
-            return 4 * (i128{qx} * qx + i128{qy} * qy) <= w2;
+            const i64 qx = px - dx;
+            const i64 qy = py - dy;
+            return i128{qx} * qx + i128{qy} * qy <= w2;
         }
         const i128 cross = i128{px} * dy - i128{py} * dx;
-        return 4 * cross * cross <= w2 * len2;
+        return cross * cross <= w2 * len2;
     }
 
-    bool ContainsApprox(i64 x, i64 y) const {
+    // (px, py): the pixel centre relative to P0, in half pixels.
+    bool ContainsApprox(i64 nPx, i64 nPy) const {
         const long double dx = x1 - x0;
         const long double dy = y1 - y0;
-        const long double px = x - x0;
-        const long double py = y - y0;
+        const long double px = nPx;
+        const long double py = nPy;
         const long double len2 = dx * dx + dy * dy;
         long double t = len2 > 0 ? (px * dx + py * dy) / len2 : 0;
         t = std::clamp<long double>(t, 0, 1);
         const long double ex = px - t * dx;
         const long double ey = py - t * dy;
-        return 4 * (ex * ex + ey * ey) <= static_cast<long double>(w) * w;
+        return ex * ex + ey * ey <= static_cast<long double>(w) * w;
     }
 
     // The row's covered columns [*pLeft, *pRight]; false when none. The capsule is convex, so each row
     // holds one span: the hull of what the two end discs and the band give, settled by the exact test.
     bool RowSpan(i64 y, i64* pLeft, i64* pRight) const {
         const double radius = static_cast<double>(w) / 2;
+        const double ax = static_cast<double>(x0) / 2;
+        const double ay = static_cast<double>(y0) / 2;
+        const double bx = static_cast<double>(x1) / 2;
+        const double by = static_cast<double>(y1) / 2;
         double lo = HUGE_VAL;
         double hi = -HUGE_VAL;
-        auto disc = [&](i64 cx, i64 cy) {
-            const double dy = static_cast<double>(y - cy);
+        auto disc = [&](double cx, double cy) {
+            const double dy = static_cast<double>(y) - cy;
             if (std::abs(dy) <= radius) {
                 const double half = std::sqrt(radius * radius - dy * dy);
-                lo = std::min(lo, static_cast<double>(cx) - half);
-                hi = std::max(hi, static_cast<double>(cx) + half);
+                lo = std::min(lo, cx - half);
+                hi = std::max(hi, cx + half);
             }
         };
-        disc(x0, y0);
-        disc(x1, y1);
-        const double dx = static_cast<double>(x1 - x0);
-        const double dy = static_cast<double>(y1 - y0);
+        disc(ax, ay);
+        disc(bx, by);
+        const double dx = bx - ax;
+        const double dy = by - ay;
         const double len = std::hypot(dx, dy);
         if (len > 0) {
-            // Along the segment: s = ((x - x0) dx + (y - y0) dy) / len in [0, len];
-            // across it: q = ((x - x0) dy - (y - y0) dx) / len in [-radius, radius].
-            const double ry = static_cast<double>(y - y0);
+            // Along the segment: s = ((x - ax) dx + (y - ay) dy) / len in [0, len];
+            // across it: q = ((x - ax) dy - (y - ay) dx) / len in [-radius, radius].
+            const double ry = static_cast<double>(y) - ay;
             double bandLo = -HUGE_VAL;
             double bandHi = HUGE_VAL;
             auto limit = [&](double a, double c, double from, double to) {
-                // a x' + c in [from, to], with x' = x - x0
+                // a x' + c in [from, to], with x' = x - ax
                 if (a == 0) {
                     if (c < from || c > to) {
                         bandLo = HUGE_VAL;
@@ -149,8 +164,8 @@ struct SCapsule {
             limit(dx / len, ry * dy / len, 0, len);
             limit(dy / len, -ry * dx / len, -radius, radius);
             if (bandLo <= bandHi + 1e-9 * (1 + std::abs(bandLo) + std::abs(bandHi))) {
-                lo = std::min(lo, static_cast<double>(x0) + bandLo);
-                hi = std::max(hi, static_cast<double>(x0) + bandHi);
+                lo = std::min(lo, ax + bandLo);
+                hi = std::max(hi, ax + bandHi);
             }
         }
         if (lo == HUGE_VAL) {
@@ -383,7 +398,7 @@ void CImageSurface::ThinLine(int x0, int y0, int x1, int y1) {
 }
 
 void CImageSurface::WideLine(int x0, int y0, int x1, int y1, int nPen) {
-    const SCapsule capsule{x0, y0, x1, y1, nPen};
+    const SCapsule capsule = SCapsule::Of(x0, y0, x1, y1, nPen);
     const std::uint32_t pen = ToPixel(m_pen.color);
     const i64 reach = nPen / 2 + 1;
     const i64 yBegin = std::max<i64>(std::min(y0, y1) - reach, 0);

@@ -13,13 +13,17 @@
 #include "res/AcceleratorTable.h"
 #include "res/MenuTable.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QSessionManager>
+#include <QSizeGrip>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
@@ -372,7 +376,58 @@ bool CFrameWnd::event(QEvent* e) {
     return QMainWindow::event(e);
 }
 
+bool CFrameWnd::IsBackground(QWidget* pWidget, const QPointF& globalPos) const {
+    // Buttons, sliders, the menu bar, the size grip and a bar's grip have drags of their own.
+    if (pWidget->window() != this || (m_pActiveView != nullptr && m_pActiveView->isAncestorOf(pWidget)) ||
+        pWidget == m_pActiveView || qobject_cast<QAbstractButton*>(pWidget) != nullptr ||
+        qobject_cast<QAbstractSlider*>(pWidget) != nullptr || qobject_cast<QMenuBar*>(pWidget) != nullptr ||
+        qobject_cast<QSizeGrip*>(pWidget) != nullptr) {
+        return false;
+    }
+    const auto* pBar = qobject_cast<CToolBar*>(pWidget);
+    return pBar == nullptr || !pBar->IsOnHandle(pBar->mapFromGlobal(globalPos).toPoint());
+}
+
+void CFrameWnd::ForwardDragToView(QWidget* pWidget, QMouseEvent* e) {
+    // The toolkit offers a press, then each move of the drag, first to the widget under the press and then to
+    // its parents while they ignore it; only that first widget counts.
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+        if (e->button() == Qt::LeftButton) {
+            QWidget* pWindow = pWidget->window();
+            QWidget* pUnder = pWindow->childAt(pWindow->mapFromGlobal(e->globalPosition()).toPoint());
+            if (pWidget == (pUnder != nullptr ? pUnder : pWindow)) {
+                m_pDragSource = IsBackground(pWidget, e->globalPosition()) ? pWidget : nullptr;
+            }
+        }
+        break;
+    case QEvent::MouseMove:
+        // The view's own moves, the forwarded ones among them, are never forwarded.
+        if (pWidget == m_pDragSource && pWidget != m_pActiveView && (e->buttons() & Qt::LeftButton) &&
+            m_pActiveView != nullptr) {
+            const QPointF pos = m_pActiveView->mapFromGlobal(e->globalPosition());
+            if (m_pActiveView->rect().contains(pos.toPoint())) {
+                QMouseEvent move(QEvent::MouseMove, pos, e->globalPosition(), Qt::NoButton, e->buttons(),
+                                 e->modifiers());
+                QCoreApplication::sendEvent(m_pActiveView, &move);
+            }
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (pWidget == m_pDragSource && !(e->buttons() & Qt::LeftButton)) {
+            m_pDragSource = nullptr;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
 bool CFrameWnd::eventFilter(QObject* watched, QEvent* e) {
+    if (watched->isWidgetType() && (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseMove ||
+                                    e->type() == QEvent::MouseButtonRelease)) {
+        ForwardDragToView(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(e));
+    }
     if (e->type() == QEvent::LeaveWhatsThisMode && m_bHelpMode) {
         m_bHelpMode = false;
         SetMessageText(GetIdleText());

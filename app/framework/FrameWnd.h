@@ -14,6 +14,7 @@ class CStatusBar;
 class CView;
 class QAction;
 class QMenu;
+class QMouseEvent;
 class QSessionManager;
 class QTimer;
 
@@ -92,6 +93,10 @@ private:
     void UpdateMenu(QMenu* pMenu);
     void ApplyUpdate(QAction* pAction, int nID);
     void OnCommitDataRequest(QSessionManager& manager);
+    // A drag that starts on the frame's own background keeps going to the widget pressed; its moves over the
+    // view are given to the view too, so that the drag etches once it gets there.
+    void ForwardDragToView(QWidget* pWidget, QMouseEvent* e);
+    bool IsBackground(QWidget* pWidget, const QPointF& globalPos) const;
 
     CView* m_pActiveView = nullptr;
     CStatusBar* m_pStatusBar = nullptr;
@@ -100,6 +105,8 @@ private:
     std::vector<std::pair<QPointer<QWidget>, int>> m_controlBars;
     QTimer* m_pIndicatorTimer = nullptr;
     QPointer<QWidget> m_pHelpWindow;
+    // The frame's background widget that took the left button's press, while the button is held.
+    QPointer<QWidget> m_pDragSource;
     bool m_bHelpMode = false;
 
     DECLARE_MESSAGE_MAP(CFrameWnd)

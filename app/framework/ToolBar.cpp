@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QStyle>
+#include <QStyleOptionToolBar>
 
 namespace {
 
@@ -72,4 +73,13 @@ bool CToolBar::LoadToolBar(const ToolbarResource& resource) {
 QWidget* CToolBar::GetButton(int nID) const {
     QAction* action = m_pFrame->GetCommandAction(nID);
     return widgetForAction(action);
+}
+
+bool CToolBar::IsOnHandle(const QPoint& pos) const {
+    if (!isMovable() || isFloating()) {
+        return false;
+    }
+    QStyleOptionToolBar option;
+    initStyleOption(&option);
+    return style()->subElementRect(QStyle::SE_ToolBarHandle, &option, this).contains(pos);
 }

@@ -16,6 +16,8 @@ public:
     bool LoadToolBar(const ToolbarResource& resource);
     // The button that issues command nID, or nullptr.
     QWidget* GetButton(int nID) const;
+    // Whether pos (in the bar's coordinates) lies on the grip that moves a docked bar.
+    bool IsOnHandle(const QPoint& pos) const;
 
 private:
     void ShowCloseBox(bool bFloating);

@@ -79,6 +79,25 @@ private Q_SLOTS:
             << +Line << 5 << QRect(QPoint(3, 3), QPoint(8, 3))
             << "............../..PPPPPPPP..../.PPPPPPPPPP.../.PPPPPPPPPP.../.PPPPPPPPPP.../..PPPPPPPP..../"
                "............../";
+        // An even pen has no middle pixel: its extra row or column lies right of and below the points.
+        QTest::newRow("line: pen 2, two rows thick")
+            << +Line << 2 << QRect(QPoint(2, 2), QPoint(6, 2))
+            << "........../........../..PPPPPP../..PPPPPP../........../........../";
+        QTest::newRow("line: pen 2, diagonal")
+            << +Line << 2 << QRect(QPoint(2, 2), QPoint(5, 5))
+            << "........./........./..PP...../..PPP..../...PPP.../....PPP../.....PP../........./........./";
+        QTest::newRow("line: pen 4, rising")
+            << +Line << 4 << QRect(QPoint(2, 6), QPoint(6, 2))
+            << "........./......PP./.....PPPP/....PPPPP/...PPPPP./..PPPPP../.PPPPP.../.PPPP..../..PP...../";
+        QTest::newRow("dot: pen 4")
+            << +Line << 4 << QRect(QPoint(3, 3), QPoint(3, 3))
+            << "......../......../...PP.../..PPPP../..PPPP../...PP.../......../......../";
+        QTest::newRow("dot: pen 10, ten across")
+            << +Line << 10 << QRect(QPoint(7, 7), QPoint(7, 7))
+            << "................/................/................/......PPPP....../....PPPPPPPP..../"
+               "....PPPPPPPP..../...PPPPPPPPPP.../...PPPPPPPPPP.../...PPPPPPPPPP.../...PPPPPPPPPP.../"
+               "....PPPPPPPP..../....PPPPPPPP..../......PPPP....../................/................/"
+               "................/";
         QTest::newRow("black, corners swapped")
             << +Black << 1 << QRect(4, 3, -2, -1) << "....../.###../.###../....../";
         const int far = 1 << 30;
@@ -86,7 +105,7 @@ private Q_SLOTS:
              {QRect(-5, -7, 15, 13), QRect(20, 25, 20, 20), QRect(-20, -30, 75, 80), QRect(-40, 5, 9, 9),
               QRect(QPoint(33, 29), QPoint(-4, 1)), QRect(QPoint(-far, -far), QPoint(far, far))})
             for (int shape : {Rect, Ellipse, Black, Line})
-                for (int pen : {1, 5})
+                for (int pen : {1, 4, 5})
                     QTest::addRow("shape %d, pen %d, %d,%d to %d,%d", shape, pen, box.left(), box.top(),
                                   box.right(), box.bottom())
                         << shape << pen << box << QString();

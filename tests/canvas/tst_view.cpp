@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+#include <optional>
+
 namespace {
 
 using Points = QList<QPoint>;
@@ -82,10 +85,11 @@ void Stroke(QWidget* w, const Points& points, bool bPress = true) {
 }
 
 const auto At = [](const QImage& image, QPoint p) { return image.pixel(p) | 0xFF000000u; };
-double Distance(QPointF p, const Points& path) {
+// From p to the nearest of the segments joining the points of path, all moved by shift; a lone point counts.
+double Distance(QPointF p, const Points& path, QPointF shift = {}) {
     double d = HUGE_VAL;
     for (qsizetype i = 0; i < path.size(); ++i) {
-        const QPointF a = path[i], ab = QPointF(path[std::min(i + 1, path.size() - 1)]) - a;
+        const QPointF a = path[i] + shift, ab = QPointF(path[std::min(i + 1, path.size() - 1)]) + shift - a;
         const double len2 = QPointF::dotProduct(ab, ab);
         const double t = len2 > 0 ? std::clamp(QPointF::dotProduct(p - a, ab) / len2, 0.0, 1.0) : 0.0;
         d = std::min(d, std::hypot(p.x() - a.x() - t * ab.x(), p.y() - a.y() - t * ab.y()));
@@ -93,22 +97,68 @@ double Distance(QPointF p, const Points& path) {
     return d;
 }
 
-// The first pixel breaking a stroke's rules: within `in` of path the pen's work shows, beyond `out` nothing
-// changed; changed pixels are black or the background, and only they are shown anew (recomposed).
-QString Fault(const CZelvorandineView& v, const QImage& cover, const QImage& window, const Points& path,
-              double in, double out, QRect* pChanged, int* pCount) {
+// Whether a pen's work must show at a pixel (nothing: either way is right).
+using Rule = std::function<std::optional<bool>(QPoint)>;
+
+// A click: a square whose box starts at the point and is w wide, outlined w thick along the box's edges,
+// an even pen's extra row and column right of and below them (the fine pen: the pixel itself).
+Rule ClickRule(QPoint at, int w) {
+    const QRect mark(at - QPoint((w - 1) / 2, (w - 1) / 2), QSize(2 * w - 1, 2 * w - 1));
+    return [mark](QPoint p) { return std::optional(mark.contains(p)); };
+}
+
+// The fine pen steps along the longer axis, a pixel a step from a segment's start up to but not including its
+// end, taking the pixel nearest the segment across that axis (one exactly half-way may go either way).
+std::optional<bool> OnFineLine(QPoint p, const Points& path) {
+    std::optional<bool> on = false;
+    for (qsizetype i = 1; i < path.size(); ++i) {
+        const QPoint a = path[i - 1], d = path[i] - a;
+        const bool bSteep = qAbs(d.y()) > qAbs(d.x());
+        const int nSteps = bSteep ? qAbs(d.y()) : qAbs(d.x());
+        const int k =
+            bSteep ? (p.y() - a.y()) * (d.y() < 0 ? -1 : 1) : (p.x() - a.x()) * (d.x() < 0 ? -1 : 1);
+        if (k < 0 || k >= nSteps)
+            continue;
+        const double off =
+            bSteep ? p.x() - a.x() - double(k) * d.x() / nSteps : p.y() - a.y() - double(k) * d.y() / nSteps;
+        if (qAbs(off) < 0.5 - 1e-9)
+            return true;
+        if (qAbs(off) < 0.5 + 1e-9)
+            on = std::nullopt;
+    }
+    return on;
+}
+
+// A drag along path. A pen wider than 1 covers what lies within w/2 of the segments, an even pen's segments
+// running half a pixel right of and below the points. The cover pen also leaves a disc of radius 10 at every
+// point that a move reached, around the middle of its 10 x 10 box.
+Rule DragRule(const Points& path, int w, const Points& discs) {
+    if (w == 1)
+        return [path](QPoint p) { return OnFineLine(p, path); };
+    return [=](QPoint p) {
+        const double half = w % 2 == 0 ? 0.5 : 0.0;
+        bool bCovered = Distance(p, path, QPointF(half, half)) <= w / 2.0;
+        for (QPoint q : discs)
+            bCovered = bCovered || std::hypot(p.x() - q.x() + 0.5, p.y() - q.y() + 0.5) < 10;
+        return std::optional(bCovered);
+    };
+}
+
+// The first pixel breaking a stroke's rule; changed pixels are black or the background, and only they are
+// shown anew (recomposed).
+QString Fault(const CZelvorandineView& v, const QImage& cover, const QImage& window, const Rule& rule,
+              QImage* pChanged) {
     for (int y = 0; y < v.m_nLayerHeight; ++y)
         for (int x = 0; x < v.m_nLayerWidth; ++x) {
             const QPoint p(x, y);
-            const double d = Distance(p, path);
+            const std::optional<bool> want = rule(p);
             const QRgb now = At(v.m_bmpCover, p), color = At(v.m_bmpColor, p), black = 0xFF000000u;
             const bool bChanged = now != At(cover, p);
-            if ((d < in && now != (v.m_bReveal ? color : black)) || (d > out && bChanged) ||
+            if ((want == true && now != (v.m_bReveal ? color : black)) || (want == false && bChanged) ||
                 At(v.WindowSurface(), p) != (bChanged ? now : At(window, p)) ||
                 (bChanged && now != color && now != black))
-                return QStringLiteral("%1,%2 at %3").arg(x).arg(y).arg(d);
-            *pChanged |= bChanged ? QRect(p, QSize(1, 1)) : QRect();
-            *pCount += bChanged;
+                return QStringLiteral("%1,%2").arg(x).arg(y);
+            pChanged->setPixel(p, bChanged);
         }
     return {};
 }
@@ -128,22 +178,41 @@ private Q_SLOTS:
         QTest::addColumn<int>("w"); // the tool by its width: 1 fine, 2 medium, 4 bold, 10 cover
         QTest::addColumn<bool>("press");
         QTest::addColumn<Points>("points");
-        for (int w : {1, 2, 4, 10})
-            QTest::addRow("click, pen %d", w) << w << true << Points{{90, 80}};
-        QTest::newRow("fine") << 1 << true << Points{{5, 5}, {60, 5}, {60, 90}, {190, 140}, {120, 10}};
-        QTest::newRow("bold, along the edges") << 4 << true << Points{{0, 199}, {0, 0}, {299, 0}};
-        QTest::newRow("cover") << 10 << true << Points{{40, 50}, {100, 50}, {160, 40}};
+        QTest::addColumn<QRect>("section"); // a row or column of pixels across the stroke
+        QTest::addColumn<int>("thickness"); // how many of them the stroke changes
+        const QRect row80(0, 80, 300, 1), row100(0, 100, 300, 1), column120(120, 0, 1, 200);
+        for (int w : {1, 2, 4, 10}) {
+            QTest::addRow("click, pen %d", w) << w << true << Points{{90, 80}} << row80 << 2 * w - 1;
+            QTest::addRow("horizontal, pen %d", w)
+                << w << true << Points{{40, 100}, {200, 100}} << column120 << w;
+            QTest::addRow("vertical, pen %d", w) << w << true << Points{{150, 30}, {150, 170}} << row100 << w;
+            // |x - y| <= w / sqrt(2) on a row across
+            QTest::addRow("diagonal, pen %d", w)
+                << w << true << Points{{30, 30}, {170, 170}} << row100 << 2 * int(w / std::sqrt(2.0)) + 1;
+            // Moves without a press start where they are: a drag of no length, no click (the cover pen's disc
+            // is 20 across).
+            QTest::addRow("single point, pen %d", w)
+                << w << false << Points{{90, 80}} << row80 << QList{0, 0, 2, 0, 4}.value(w, 20);
+        }
+        QTest::newRow("fine") << 1 << true << Points{{5, 5}, {60, 5}, {60, 90}, {190, 140}, {120, 10}}
+                              << QRect() << 0;
+        QTest::newRow("bold, along the edges")
+            << 4 << true << Points{{0, 199}, {0, 0}, {299, 0}} << QRect() << 0;
+        QTest::newRow("cover") << 10 << true << Points{{40, 50}, {100, 50}, {160, 40}} << QRect() << 0;
         QTest::newRow("leaving and coming back")
-            << 4 << true << Points{{20, 40}, {280, 40}, {330, 40}, {360, 90}, {330, 120}, {280, 120}};
-        QTest::newRow("moves before any press") << 4 << false << Points{{120, 100}, {150, 110}};
+            << 4 << true << Points{{20, 40}, {280, 40}, {330, 40}, {360, 90}, {330, 120}, {280, 120}}
+            << QRect() << 0;
+        QTest::newRow("moves before any press")
+            << 4 << false << Points{{120, 100}, {150, 110}} << QRect() << 0;
     }
     // The tool takes effect at once, its cursor at the next move, and survives New. A click leaves a filled
-    // square from the point, w wide, widened by about w/2 all round (fine pen: the pixel); a drag draws along
-    // the segments between the points seen inside, a pixel a step or w wide with round ends (cover: a disc).
+    // square; a drag draws along the segments between the points seen inside, exactly as wide as the pen.
     void strokes() {
         QFETCH(int, w);
         QFETCH(bool, press);
         QFETCH(Points, points);
+        QFETCH(QRect, section);
+        QFETCH(int, thickness);
         const int command = QList{0, ID_PEN_FINE, ID_PEN_MEDIUM, 0, ID_PEN_BOLD}.value(w, ID_PEN_COVER);
         const int reveal = w < 10 ? 1 : 0;
         const QPoint hotSpot = reveal ? QPoint(1, 1) : QPoint(16, 16);
@@ -160,28 +229,33 @@ private Q_SLOTS:
         Stroke(view.get(), points, press);
         Points inside = points;
         inside.removeIf([&](QPoint p) { return !view->rect().contains(p); });
-        const bool bClick = points.size() == 1;
-        const double in = bClick ? -1 : w / 2.0 - 0.5;
-        const double out = bClick ? HUGE_VAL : w == 1 ? 0.5001 : reveal ? w / 2.0 + 1 : w + 1.0;
-        QRect mark;
-        int n = 0, nSteps = 0;
-        QCOMPARE(Fault(*view, cover, window, inside, in, out, &mark, &n), QString());
-        const QRect e = QRect(points[0], QSize(w, w)) + QMargins(w / 2, w / 2, w / 2, w / 2);
-        const QMargins tol(w > 1, w > 1, w > 1, w > 1);
-        QVERIFY(!bClick || ((mark + tol).contains(e) && (e + tol).contains(mark)));
-        QVERIFY(!bClick || n == mark.width() * mark.height()); // filled, corners too: square, not round
+        const Points discs = reveal ? Points() : press ? inside.mid(1) : inside;
+        const Rule rule = press && points.size() == 1 ? ClickRule(points[0], w) : DragRule(inside, w, discs);
+        QImage changed(view->size(), QImage::Format_Mono);
+        changed.fill(0);
+        QCOMPARE(Fault(*view, cover, window, rule, &changed), QString());
+        int nAcross = 0, nSteps = 0, nChanged = 0;
+        QRect touched;
+        for (int y = 0; y < changed.height(); ++y)
+            for (int x = 0; x < changed.width(); ++x) {
+                nAcross += section.contains(x, y) && changed.pixelIndex(x, y) == 1;
+                nChanged += changed.pixelIndex(x, y);
+                touched |= changed.pixelIndex(x, y) == 1 ? QRect(x, y, 1, 1) : QRect();
+            }
+        QVERIFY(section.isNull() || nAcross == thickness);
         for (qsizetype i = 1; i < inside.size(); ++i)
             nSteps += qMax(qAbs((inside[i] - inside[i - 1]).x()), qAbs((inside[i] - inside[i - 1]).y()));
-        QVERIFY(bClick || w > 1 || n == nSteps);
-        QVERIFY(reveal || bClick || At(view->m_bmpCover, inside.back() + QPoint(0, 8)) == 0xFF000000u);
+        QVERIFY(w > 1 || (press && points.size() == 1) || nChanged == nSteps); // a pixel a step
+        QVERIFY(reveal || points.size() == 1 ||
+                At(view->m_bmpCover, inside.back() + QPoint(0, 8)) == 0xFF000000u);
         QCoreApplication::processEvents();
         QCOMPARE(view->screen()->grabWindow(view->winId()).toImage().convertToFormat(QImage::Format_RGB32),
                  view->WindowSurface()); // what the stroke changed reached the screen
         QCOMPARE(Repainted(*view), view->m_bmpCover);
-        if (reveal == 0 && !bClick) { // a reveal pen brings back the colours the cover pen hid
+        if (reveal == 0 && points.size() > 1) { // a reveal pen brings back the colours the cover pen hid
             view->OnCmdMsg(ID_PEN_BOLD, CmdCode::Command, nullptr);
-            for (int y = 20; y <= 70; y += 3)
-                Stroke(view.get(), {{10, y}, {190, y}});
+            for (int y = touched.top(); y <= touched.bottom() + 1; y += 3)
+                Stroke(view.get(), {{touched.left(), y}, {touched.right(), y}});
             QVERIFY(view->m_bmpCover == view->m_bmpColor && view->cursor().hotSpot() == QPoint(1, 1));
             view->OnCmdMsg(command, CmdCode::Command, nullptr);
         }

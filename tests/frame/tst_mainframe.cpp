@@ -16,10 +16,33 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 #include <QToolTip>
 #include <QWhatsThis>
 
 using namespace apptest;
+
+namespace {
+
+// Counts the events of one type that reach a widget.
+class CEventCounter : public QObject {
+public:
+    CEventCounter(QObject* pWatched, QEvent::Type type, int* pCount) : m_type(type), m_pCount(pCount) {
+        pWatched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        *m_pCount += e->type() == m_type;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int* m_pCount;
+};
+
+} // namespace
 
 // The running program: its main window's menus, keys, bars, commands and dialogs, its command line, start-up.
 class TestMainFrame : public QObject {
@@ -164,6 +187,75 @@ private Q_SLOTS:
         QCOMPARE(Pane0(), m_idleText);
     }
 
+    void dragIntoTheView_data() {
+        QTest::addColumn<QString>("start");    // where the left button goes down
+        QTest::addColumn<bool>("after_click"); // the last thing in the view was a click, not a stroke
+        QTest::addColumn<bool>("draws");
+        QTest::newRow("status bar's message pane") << "pane" << false << true;
+        QTest::newRow("status bar's message pane, after a click") << "pane" << true << true;
+        QTest::newRow("toolbar's empty end") << "toolbar" << false << true;
+        QTest::newRow("pen bar's empty end") << "penbar" << false << true;
+        QTest::newRow("toolbar button") << "button" << false << false;
+    }
+    // The toolkit gives a drag to the widget that took the press. One that starts on the frame's background
+    // and reaches the view etches from where the view's last stroke ended (or its last press) to each
+    // position seen; a button keeps its drag to itself.
+    void dragIntoTheView() {
+        QFETCH(QString, start);
+        QFETCH(bool, after_click);
+        QFETCH(bool, draws);
+        CZelvorandineView* view = View();
+        const QSize size = view->size();
+        view->m_bmpColor = QImage(size, QImage::Format_RGB32);
+        view->m_bmpColor.fill(qRgb(40, 200, 90));
+        view->m_bmpCover = QImage(size, QImage::Format_RGB32);
+        view->m_bmpCover.fill(Qt::black);
+        view->m_nLayerWidth = size.width();
+        view->m_nLayerHeight = size.height();
+        view->m_bReady = 1;
+        Frame()->SendCommand(ID_PEN_BOLD);
+        QWindow* window = Frame()->windowHandle();
+        const auto in = [](QWidget* w, QPoint p) { return w->mapTo(Frame(), p); };
+        const QPoint a(30, 30), b(60, 40), c(120, 90), d(160, 60);
+        QTest::mousePress(window, Qt::LeftButton, {}, in(view, a));
+        if (!after_click)
+            QTest::mouseMove(window, in(view, b));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, in(view, after_click ? a : b));
+        const QPoint end = after_click ? a : b;
+
+        QToolBar* toolBar = Main()->m_wndToolBar;
+        QToolBar* penBar = Main()->m_wndPenBar;
+        QWidget* pane = Main()->m_wndStatusBar->GetPane(0);
+        QWidget* pressed = start == "pane"      ? pane
+                           : start == "toolbar" ? toolBar
+                           : start == "penbar"  ? penBar
+                                                : Main()->m_wndToolBar->GetButton(ID_APP_ABOUT);
+        const QPoint at = start == "pane"      ? pane->rect().center()
+                          : start == "toolbar" ? QPoint(toolBar->width() - 3, toolBar->height() / 2)
+                          : start == "penbar"  ? QPoint(penBar->width() / 2, penBar->height() - 3)
+                                               : pressed->rect().center();
+        QCOMPARE(Frame()->childAt(in(pressed, at)), pressed);
+        const QImage before = view->m_bmpCover.copy();
+        int nMovesToPressed = 0;
+        CEventCounter counter(pressed, QEvent::MouseMove, &nMovesToPressed);
+        QTest::mousePress(window, Qt::LeftButton, {}, in(pressed, at));
+        QTest::mouseMove(window, in(view, c));
+        QTest::mouseMove(window, in(view, d));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, in(view, d));
+        QCOMPARE(nMovesToPressed, 2); // the widget pressed kept the drag
+        const auto revealed = [&](QPoint p) {
+            return view->m_bmpCover.pixel(p) == view->m_bmpColor.pixel(p);
+        };
+        if (draws) {
+            for (QPoint p : {end, (end + c) / 2, c, (c + d) / 2, d})
+                QVERIFY2(revealed(p), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+        } else {
+            QVERIFY(view->m_bmpCover == before);
+        }
+        view->m_bReady = 0;
+        view->m_bmpColor = view->m_bmpCover = QImage();
+    }
+
     void routing_data() {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("owners");
@@ -243,16 +335,29 @@ private Q_SLOTS:
         }
     }
 
+    // Opening a file from another folder leaves the current folder, where Save writes, alone.
     void openAndRecentFiles() {
         const QString gone = m_files.filePath("開く絵.bmp"), kept = m_files.filePath("kept.bmp");
         QVERIFY(QFile(gone).open(QIODevice::WriteOnly) && QFile(kept).open(QIODevice::WriteOnly));
-        auto seen = DriveNextModal([gone](QWidget* w) {
-            qobject_cast<QFileDialog*>(w)->selectFile(gone); // as typed into its name field
-            static_cast<QDialog*>(w)->accept();              // as its Open button does
+        QTemporaryDir current;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(current.path()));
+        auto seen = DriveNextModal([this](QWidget* w) {
+            qobject_cast<QFileDialog*>(w)->setDirectory(m_files.path()); // as the user goes there
+            qobject_cast<QFileDialog*>(w)->selectFile("開く絵.bmp");     // and picks the file
+            static_cast<QDialog*>(w)->accept();                          // with its Open button
         });
         QTest::keySequence(Frame(), QKeySequence(Qt::CTRL | Qt::Key_O));
-        QCOMPARE(Caption(), QString::fromUtf8("開く絵.bmp - Zelvorandine"));
+        // An etched picture stays marked: opening a file does not touch the picture.
+        QCOMPARE(
+            Caption(),
+            QString::fromUtf8("開く絵.bmp%1 - Zelvorandine").arg(Frame()->isWindowModified() ? "*" : ""));
         QCOMPARE(RecentFiles().value(0), gone);
+        QCOMPARE(QDir::currentPath(), QDir(current.path()).canonicalPath());
+        Frame()->SendCommand(ID_FILE_SAVE);
+        QVERIFY(QFileInfo::exists(current.filePath("名称未決定")) &&
+                !QFileInfo::exists(m_files.filePath("名称未決定")));
+        QVERIFY(QDir::setCurrent(before));
         QVERIFY(theApp.OpenDocumentFile(kept) && QFile::remove(gone));
         seen = DriveNextModal();
         Frame()->SendCommand(ID_FILE_MRU_FILE1 + 1);
