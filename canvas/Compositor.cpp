@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "canvas/Compositor.h"
 
+#include <QtEndian>
+
 #include <cstdint>
 #include <cstring>
 
@@ -11,6 +13,21 @@ void AndRow(std::uint32_t* __restrict dst, const std::uint32_t* __restrict src, 
     for (int i = 0; i < n; ++i) {
         dst[i] &= src[i];
     }
+}
+
+// Four pixels 0xffRRGGBB make twelve bytes blue, green, red: three little-endian words.
+void StoreFour(const std::uint32_t* p, unsigned char* pBgr) {
+    const std::uint32_t p0 = p[0] & 0xFFFFFFu, p1 = p[1] & 0xFFFFFFu, p2 = p[2] & 0xFFFFFFu;
+    const std::uint32_t p3 = p[3] & 0xFFFFFFu;
+    qToLittleEndian<std::uint32_t>(p0 | (p1 << 24), pBgr);
+    qToLittleEndian<std::uint32_t>((p1 >> 8) | (p2 << 16), pBgr + 4);
+    qToLittleEndian<std::uint32_t>((p2 >> 16) | (p3 << 8), pBgr + 8);
+}
+
+void StoreOne(std::uint32_t pixel, unsigned char* pBgr) {
+    pBgr[0] = static_cast<unsigned char>(pixel);
+    pBgr[1] = static_cast<unsigned char>(pixel >> 8);
+    pBgr[2] = static_cast<unsigned char>(pixel >> 16);
 }
 
 } // namespace
@@ -51,4 +68,27 @@ void CCompositor::Copy(QImage& dst, const QPoint& to, const QImage& src, const Q
         const uchar* s = src.constScanLine(source.top() + row) + source.left() * 4;
         std::memmove(d, s, nBytes);
     }
+}
+
+void CCompositor::StoreBgr(unsigned char* pBgr, const QImage& src, const QImage* pMask, int nY, int nCount) {
+    const auto* pSrc = reinterpret_cast<const std::uint32_t*>(src.constScanLine(nY));
+    const auto* pAnd = pMask ? reinterpret_cast<const std::uint32_t*>(pMask->constScanLine(nY)) : nullptr;
+    std::uint32_t four[4];
+    int x = 0;
+    for (; x + 4 <= nCount; x += 4, pBgr += 12) {
+        for (int i = 0; i < 4; ++i)
+            four[i] = pAnd ? pSrc[x + i] & pAnd[x + i] : pSrc[x + i];
+        StoreFour(four, pBgr);
+    }
+    for (; x < nCount; ++x, pBgr += 3)
+        StoreOne(pAnd ? pSrc[x] & pAnd[x] : pSrc[x], pBgr);
+}
+
+void CCompositor::FillBgr(unsigned char* pBgr, QRgb color, int nCount) {
+    const std::uint32_t four[4] = {color, color, color, color};
+    int x = 0;
+    for (; x + 4 <= nCount; x += 4, pBgr += 12)
+        StoreFour(four, pBgr);
+    for (; x < nCount; ++x, pBgr += 3)
+        StoreOne(color, pBgr);
 }

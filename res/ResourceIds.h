@@ -112,6 +112,9 @@ constexpr int IDS_ERROR_BAD_NAME = 61831;
 constexpr int IDS_ERROR_QUOTA = 61832;
 constexpr int IDS_ERROR_BUSY = 61833;
 
+// The picture's layers could not be made
+constexpr int IDS_LAYER_FAILED = 61840;
+
 // Dialog controls
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

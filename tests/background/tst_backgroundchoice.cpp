@@ -113,7 +113,7 @@ private Q_SLOTS:
         }
         QCOMPARE(pView->m_bmpColor, offered.last());
         QCOMPARE(pView->m_bmpCover.size(), pView->size());
-        QVERIFY(Without(pView->m_bmpCover, 0xFFFFFF) && Without(pView->WindowSurface(), 0xFFFFFF));
+        QVERIFY(Without(pView->m_bmpCover, 0xFFFFFF) && Without(pView->grab().toImage(), 0xFFFFFF));
 
         pView->m_strName = QStringLiteral("夕焼け.bmp");
         pView->repaint();
