@@ -117,11 +117,9 @@ void CZelvorandineView::OnDraw(QPainter& dc, const QRect& clip) {
         // No nested event loop inside a paint: the splash and the choice run right after it.
         QTimer::singleShot(0, this, &CZelvorandineView::RunFirstPaintSequence);
     }
+    // Every change to the cover is composed at once: the cover is the picture.
     const QRect area = clip & LayerRect();
     if (!area.isEmpty()) {
-        if (ShownLayer() == &m_bmpCover) {
-            CCompositor::AndInto(m_bmpCover, m_bmpColor, area);
-        }
         dc.drawImage(area.topLeft(), *ShownLayer(), area);
     }
     const QRegion rest = QRegion(clip).subtracted(area);
@@ -245,6 +243,11 @@ void CZelvorandineView::GenerateBackground() {
         }
     }
 
+    // From now on the colour layer only ever shows through the cover: it is kept in three bytes a pixel
+    // (when that copy can be had), which makes room for the cover.
+    if (QImage packed = CCompositor::Packed(m_bmpColor); !packed.isNull()) {
+        m_bmpColor = packed;
+    }
     const QSize layerSize(m_nLayerWidth, m_nLayerHeight);
     m_bmpCover = NewLayer(layerSize);
     if (LayerMissing(m_bmpCover, layerSize)) {
@@ -265,7 +268,7 @@ void CZelvorandineView::GenerateBackground() {
 
 bool CZelvorandineView::PaintBackground() {
     const QSize layerSize = size().boundedTo(QSize(kMaxLayerSide, kMaxLayerSide));
-    if (m_bmpColor.size() != layerSize) {
+    if (m_bmpColor.size() != layerSize || m_bmpColor.format() != QImage::Format_RGB32) {
         m_bmpColor = QImage(); // the old one goes before the new one is asked for
         m_bmpColor = NewLayer(layerSize);
         if (LayerMissing(m_bmpColor, layerSize)) {

@@ -111,7 +111,7 @@ private Q_SLOTS:
             QCOMPARE(Without(offered[i], 0x00FFFF),
                      i > 0 && driver.Seen()[i + 1] == kSettings); // after the settings
         }
-        QCOMPARE(pView->m_bmpColor, offered.last());
+        QCOMPARE(pView->m_bmpColor.convertToFormat(QImage::Format_RGB32), offered.last());
         QCOMPARE(pView->m_bmpCover.size(), pView->size());
         QVERIFY(Without(pView->m_bmpCover, 0xFFFFFF) && Without(pView->grab().toImage(), 0xFFFFFF));
 

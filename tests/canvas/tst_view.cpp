@@ -185,6 +185,7 @@ private Q_SLOTS:
         QVERIFY(reveal || bClick || At(view->m_bmpCover, inside.back() + QPoint(0, 8)) == 0xFF000000u);
         QCOMPARE(Repainted(*view), view->m_bmpCover);
         if (reveal == 0 && !bClick) { // a reveal pen brings back the colours the cover pen hid
+            view->Compose();          // the planted pixel too
             view->OnCmdMsg(ID_PEN_BOLD, CmdCode::Command, nullptr);
             for (int y = 20; y <= 70; y += 3)
                 Stroke(view.get(), {{10, y}, {190, y}});
