@@ -68,9 +68,7 @@ bool LayerMissing(const QImage& layer, const QSize& size) {
 
 } // namespace
 
-CZelvorandineView::CZelvorandineView()
-    : m_strName(QString::fromUtf8("名称未決定")),
-      m_bCompressingMoves(QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents)) {
+CZelvorandineView::CZelvorandineView() : m_strName(QString::fromUtf8("名称未決定")) {
     setObjectName(QStringLiteral("zelvorandineView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -78,7 +76,9 @@ CZelvorandineView::CZelvorandineView()
     setWhatsThis(CResources::LoadString(IDS_VIEW_WHATS_THIS));
 }
 
-CZelvorandineView::~CZelvorandineView() = default;
+CZelvorandineView::~CZelvorandineView() {
+    CompressMovesAgain();
+}
 
 int CZelvorandineView::OnCreate() {
     m_hCursor = CResources::LoadCursor(IDC_PEN_CURSOR);
@@ -436,11 +436,31 @@ void CZelvorandineView::OnLButtonUp(Qt::KeyboardModifiers, const QPoint& point) 
     });
 }
 
+void CZelvorandineView::enterEvent(QEnterEvent* e) {
+    // The toolkit merges pointer moves that queue up while it is busy; over the view every one of them
+    // belongs in the stroke. Switched off on entering: a press and the moves right after it may reach
+    // the toolkit together, before the press reaches the view.
+    if (!m_bMovesUncompressed && QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents)) {
+        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+        m_bMovesUncompressed = true;
+    }
+    CView::enterEvent(e);
+}
+
+void CZelvorandineView::leaveEvent(QEvent* e) {
+    CompressMovesAgain();
+    CView::leaveEvent(e);
+}
+
+void CZelvorandineView::CompressMovesAgain() {
+    if (m_bMovesUncompressed) {
+        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, true);
+        m_bMovesUncompressed = false;
+    }
+}
+
 void CZelvorandineView::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) {
-        // The toolkit merges pointer moves that queue up while it is busy; every one of them belongs in
-        // the stroke.
-        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
         OnLButtonDown(e->modifiers(), e->position().toPoint());
     }
     CView::mousePressEvent(e);
@@ -453,7 +473,6 @@ void CZelvorandineView::mouseMoveEvent(QMouseEvent* e) {
 
 void CZelvorandineView::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) {
-        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, m_bCompressingMoves);
         OnLButtonUp(e->modifiers(), e->position().toPoint());
     }
     CView::mouseReleaseEvent(e);

@@ -75,6 +75,8 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
+    void enterEvent(QEnterEvent* e) override;
+    void leaveEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -96,6 +98,7 @@ private:
     // next frame, gathered into one rectangle.
     void ShowLater(const QRect& rect);
     void ShowGathered();
+    void CompressMovesAgain();
     void SelectTool(int nCursorID, int nPenWidth, int bReveal);
     // Shows m_hCursor over the view.
     void SetPenCursor();
@@ -105,10 +108,10 @@ private:
 
     bool m_bHaveLast = false;
     bool m_bHaveDown = false;
-    QRect m_rcBlack;          // blacked out by the first paint, until the first layer exists
-    QRect m_rcToShow;         // changed since the last repaint was asked for
-    QBasicTimer m_frameTimer; // runs while changes come within a frame of each other
-    bool m_bCompressingMoves; // the toolkit's merging of pointer moves, as it is outside strokes
+    QRect m_rcBlack;                   // blacked out by the first paint, until the first layer exists
+    QRect m_rcToShow;                  // changed since the last repaint was asked for
+    QBasicTimer m_frameTimer;          // runs while changes come within a frame of each other
+    bool m_bMovesUncompressed = false; // the toolkit's merging of pointer moves was switched off here
 
     DECLARE_MESSAGE_MAP(CZelvorandineView)
 };
