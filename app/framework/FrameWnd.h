@@ -10,11 +10,11 @@
 #include <vector>
 
 class CDocument;
+class CKeyboardIndicators;
 class CStatusBar;
 class CView;
 class QAction;
 class QMenu;
-class QTimer;
 
 struct CCreateContext {
     const CRuntimeClassT<CView>* m_pNewViewClass = nullptr;
@@ -92,7 +92,7 @@ private:
     std::map<int, QAction*> m_actions;
     std::vector<QMenu*> m_menus;
     std::vector<std::pair<QPointer<QWidget>, int>> m_controlBars;
-    QTimer* m_pIndicatorTimer = nullptr;
+    CKeyboardIndicators* m_pIndicators = nullptr;
     QPointer<QWidget> m_pHelpWindow;
     bool m_bHelpMode = false;
 
