@@ -4,6 +4,8 @@
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 
+struct _XDisplay;
+
 // The lock keys' state as the window system reports it. The state is read when the window system says
 // it changed, never by asking again and again: nothing runs while nothing happens.
 class CKeyboardIndicators : public QObject, public QAbstractNativeEventFilter {
@@ -29,8 +31,11 @@ Q_SIGNALS:
     void Changed();
 
 private:
-    void Refresh();
+    // Finds which bit of the indicator state each lock key's indicator has.
+    void FindIndicatorBits(_XDisplay* pDisplay);
+    LockState StateOf(unsigned int nIndicators) const;
 
     LockState m_state;
-    int m_nXkbEvent = -1; // the X event code of XKB's events, -1 while nothing is watched
+    unsigned int m_nBits[4] = {}; // caps, num, scroll, kana; 0 where the keyboard has no such indicator
+    int m_nXkbEvent = -1;         // the X event code of XKB's events, -1 while nothing is watched
 };

@@ -100,24 +100,26 @@ def fast_stroke(s):
 
 
 def lock_keys(s):
-    """Idle, the program does nothing at all: no thread of it wakes. Caps Lock and Num Lock show in the
-    status bar as soon as they are pressed, and go again when pressed once more."""
+    """Idle, the program does nothing at all: no thread of it wakes. The status bar shows Caps Lock as it
+    was when the program started, and follows Caps Lock and Num Lock at once when they are pressed."""
+    s.x("key", "Caps_Lock")  # on before the start
     s.launch()
     s.accept()
     l, t, r, b = s.geometry(s.main)
     bar = lambda: s.stable_shot().crop((l, b - 30, r, b))
-    before = bar()
+    caps = bar()
     switches = lambda: sum(int(line.split()[1]) for task in os.listdir(f"/proc/{s.app.pid}/task")
                            for line in open(f"/proc/{s.app.pid}/task/{task}/status")
                            if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")))
     idle = switches()
     time.sleep(1.5)
     check(switches() == idle, f"{switches() - idle} wake-ups in 1.5 s of idling")
-    for key in ("Caps_Lock", "Num_Lock"):
-        s.x("key", key)
-        s.until(lambda: bar() != before, f"{key} shown")
-    s.x("key", "Caps_Lock", "Num_Lock")
-    s.until(lambda: bar() == before, "lock keys off again")
+    s.x("key", "Caps_Lock")
+    off = s.until(lambda: (shot := bar()) != caps and shot, "Caps Lock off")
+    s.x("key", "Num_Lock")
+    s.until(lambda: bar() not in (caps, off), "Num Lock on")
+    s.x("key", "Num_Lock", "Caps_Lock")
+    s.until(lambda: bar() == caps, "Caps Lock on again, as at the start")
 
 
 def exit_(s):
