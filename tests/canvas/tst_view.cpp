@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/ZelvorandineApp.h"
+#include "app/framework/Resources.h"
+#include "app/framework/SystemError.h"
 #include "canvas/ZelvorandineView.h"
 #include "output/BmpWriter.h"
 #include "res/ResourceIds.h"
@@ -14,6 +16,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <malloc.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -116,6 +122,69 @@ QString Unshown(const QImage& cover, const QImage& now, const QImage& screen) {
     return {};
 }
 
+// What the window shows by the rules: its own colour, black over the rectangle the first paint blacked out,
+// the layer from the top-left corner.
+QImage Expected(const QWidget& view, const QRect& black, const QImage& layer) {
+    QImage image = Filled(view.size(), view.palette().color(QPalette::Window));
+    QPainter painter(&image);
+    painter.fillRect(black, Qt::black);
+    painter.drawImage(0, 0, layer.convertToFormat(QImage::Format_RGB32));
+    return image;
+}
+
+// The picture Save writes, read back.
+QImage Saved(CZelvorandineView& view, const QString& path) {
+    view.m_strName = path;
+    view.OnFileSave();
+    return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
+// Both ways of showing the view, a save (before any repaint could mend what it reads) and a paint, each
+// against expected.
+QString Unlike(CZelvorandineView& view, const QString& path, const QImage& expected) {
+    if (Saved(view, path) != expected)
+        return QStringLiteral("saved");
+    return view.grab().toImage().convertToFormat(QImage::Format_RGB32) == expected
+               ? QString()
+               : QStringLiteral("painted");
+}
+
+// While it lives the process gets no more than nMargin bytes of new memory, like a machine whose memory ran
+// out.
+class CMemoryLimit {
+public:
+    explicit CMemoryLimit(qint64 nMargin) {
+        getrlimit(RLIMIT_DATA, &m_old);
+        QFile status(QStringLiteral("/proc/self/status"));
+        qint64 nData = 0;
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmData:"))
+                    nData = line.mid(7).trimmed().split(' ').first().toLongLong() * 1024;
+        rlimit limit = m_old;
+        limit.rlim_cur = rlim_t(nData + nMargin);
+        m_bSet = nData > 0 && setrlimit(RLIMIT_DATA, &limit) == 0;
+    }
+    ~CMemoryLimit() { Lift(); }
+    bool IsSet() const { return m_bSet; }
+    void Lift() {
+        if (m_bSet)
+            setrlimit(RLIMIT_DATA, &m_old);
+        m_bSet = false;
+    }
+
+private:
+    rlimit m_old{};
+    bool m_bSet = false;
+};
+
+CDialogDriver::Step Read(QString* pText) {
+    return [pText](QDialog* pDialog) {
+        *pText = qobject_cast<QMessageBox*>(pDialog)->text();
+        pDialog->accept();
+    };
+}
+
 } // namespace
 
 class TestView : public QObject {
@@ -124,6 +193,9 @@ class TestView : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         theApp.InitApplication(); // printing goes through the application's printer
+        // As the program does: every picture-sized block is a mapping of its own, which a memory limit
+        // governs (the heap's growth it measures differently).
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
         CZelvorandineView::s_bFirstPaintDone = true;
     }
 
@@ -242,6 +314,145 @@ private Q_SLOTS:
         QImage expected = Filled(view->size(), view->palette().color(QPalette::Window));
         QPainter(&expected).drawImage(0, 0, view->m_bmpCover);
         QVERIFY(Repainted(*view) == expected && view->m_bmpCover.size() == black.size());
+    }
+
+    // From the first paint on, a repaint and a save show the same: black where the first paint blacked the
+    // window out (less what a resize took away), then the offered background, then the cover; the window's
+    // own colour wherever the view has nothing, as in a window enlarged after the background was chosen.
+    void shownPicture() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shown.bmp"));
+        std::unique_ptr<CZelvorandineView> view;
+        CDialogDriver driver;
+        driver.Expect(QStringLiteral("splashDlg"), [&](QDialog* pDialog) {
+            QCOMPARE(Unlike(*view, path, Expected(*view, QRect(0, 0, 300, 200), {})), QString());
+            view->resize(340, 230);
+            QCOMPARE(Unlike(*view, path, Expected(*view, QRect(0, 0, 300, 200), {})), QString());
+            view->resize(250, 180);
+            view->resize(340, 230);
+            QCOMPARE(Unlike(*view, path, Expected(*view, QRect(0, 0, 250, 180), {})), QString());
+            CDialogDriver::SendKey(pDialog, Qt::Key_Escape);
+        });
+        driver.Expect(QStringLiteral("backgroundDlg"), [&](QDialog* pDialog) {
+            QCOMPARE(view->m_bmpColor.size(), QSize(340, 230));
+            QCOMPARE(Unlike(*view, path, Expected(*view, {}, view->m_bmpColor)), QString());
+            CDialogDriver::Click(IDC_USE_THIS)(pDialog);
+        });
+        CZelvorandineView::s_bFirstPaintDone = false;
+        view = std::make_unique<CZelvorandineView>();
+        view->OnCreate();
+        view->resize(300, 200);
+        view->show();
+        QTRY_VERIFY(driver.Finished() && view->m_bReady == 1);
+        QCOMPARE(Unlike(*view, path, Expected(*view, {}, Filled(QSize(340, 230), Qt::black))), QString());
+        view->OnCmdMsg(ID_PEN_BOLD, CmdCode::Command, nullptr);
+        Stroke(view.get(), {{10, 10}, {330, 220}, {330, 10}});
+        const QImage picture = view->m_bmpCover.copy();
+        QVERIFY(picture != Filled(picture.size(), Qt::black));
+        QCOMPARE(Unlike(*view, path, Expected(*view, {}, picture)), QString());
+        view->resize(400, 300);
+        QCOMPARE(Unlike(*view, path, Expected(*view, {}, picture)), QString());
+        view->resize(200, 100);
+        QCOMPARE(Unlike(*view, path, Expected(*view, {}, picture)), QString());
+    }
+
+    void layerCap_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("wider than a layer") << QSize(CZelvorandineView::kMaxLayerSide + 6, 3);
+        QTest::newRow("taller than a layer") << QSize(3, CZelvorandineView::kMaxLayerSide + 6);
+    }
+    // Layers stop at 16384 pixels a side whatever the window's size; beyond, the window shows its own colour.
+    void layerCap() {
+        QFETCH(QSize, size);
+        auto view = MakeView(false, size);
+        QVERIFY(Accept(*view));
+        const QSize layer =
+            size.boundedTo(QSize(CZelvorandineView::kMaxLayerSide, CZelvorandineView::kMaxLayerSide));
+        QVERIFY(view->m_bmpColor.size() == layer && view->m_bmpCover.size() == layer);
+        view->m_bmpCover.fill(Qt::white);
+        view->Compose();
+        QTemporaryDir dir;
+        QCOMPARE(
+            Unlike(*view, dir.filePath(QStringLiteral("cap.bmp")), Expected(*view, {}, view->m_bmpCover)),
+            QString());
+    }
+
+    void layerAllocationFails_data() {
+        QTest::addColumn<bool>("cover"); // the cover fails, on accepting; else the colour layer, on New
+        QTest::newRow("colour layer") << false;
+        QTest::newRow("cover") << true;
+    }
+    // A layer that cannot be had ends the choice with a message; the view is black, as before any background,
+    // and saves so. Once there is memory again, New brings a background and a black cover.
+    void layerAllocationFails() {
+        QFETCH(bool, cover);
+        auto view = MakeView(true, QSize(300, 200));
+        view->resize(1600, 1200); // 7.3 MiB a layer
+        QCoreApplication::processEvents();
+        std::unique_ptr<CMemoryLimit> limit;
+        QString text;
+        {
+            CDialogDriver driver;
+            if (cover)
+                driver.Expect(QStringLiteral("backgroundDlg"), [&](QDialog* pDialog) {
+                    limit = std::make_unique<CMemoryLimit>(2 << 20);
+                    CDialogDriver::Click(IDC_USE_THIS)(pDialog);
+                });
+            else
+                limit = std::make_unique<CMemoryLimit>(2 << 20);
+            driver.Expect(QStringLiteral("afxMessageBox"), Read(&text));
+            view->OnCmdMsg(ID_FILE_NEW, CmdCode::Command, nullptr);
+            limit->Lift();
+            QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u',')));
+        }
+        QCOMPARE(text, CResources::Format(IDS_LAYER_FAILED, CSystemError::Text(ENOMEM)));
+        QVERIFY(view->m_bmpColor.isNull() && view->m_bmpCover.isNull());
+        QTemporaryDir dir;
+        QCOMPARE(Unlike(*view, dir.filePath(QStringLiteral("black.bmp")), Expected(*view, view->rect(), {})),
+                 QString());
+        QVERIFY(Accept(*view));
+        QVERIFY(view->m_bmpColor.size() == view->size() &&
+                view->m_bmpCover == Filled(view->size(), Qt::black));
+    }
+
+    // Resized and saved with no memory to spare, the picture in memory stays as it is, and no file claims to
+    // hold it unless it does: either the save writes it, or it is refused with the message and the older
+    // file stays. Later, with memory again, a save writes the true picture.
+    void saveWithoutMemory() {
+        auto view = MakeView(true, QSize(700, 500));
+        view->m_bmpCover.fill(Qt::white);
+        view->Compose();
+        const QImage picture = view->m_bmpCover.copy();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("picture.bmp"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old bytes") == 9);
+        old.close();
+        QString text;
+        {
+            CDialogDriver driver;
+            driver.Expect(QStringLiteral("afxMessageBox"), Read(&text));
+            CMemoryLimit limit(256 << 10);
+            QVERIFY(limit.IsSet());
+            view->resize(800, 560);
+            view->m_strName = path;
+            view->OnFileSave();
+            limit.Lift();
+        }
+        QCOMPARE(view->m_bmpCover, picture);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        const QImage expected = Expected(*view, {}, picture);
+        if (text.isEmpty())
+            QCOMPARE(QImage::fromData(written).convertToFormat(QImage::Format_RGB32), expected);
+        else
+            QVERIFY2(
+                written == "old bytes" && // the reason is the writer's
+                    text.startsWith(CResources::Format(IDS_SAVE_FAILED, QDir::toNativeSeparators(path), {})
+                                        .section(u'\n', 0, 0)),
+                qPrintable(text));
+        QCOMPARE(Unlike(*view, path, expected), QString());
     }
 
     // One picture pixel to ten device units from the page's origin; too large, fitted keeping proportions.
