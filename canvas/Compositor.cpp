@@ -14,8 +14,19 @@ void AndRow(std::uint32_t* __restrict dst, const std::uint32_t* __restrict src, 
     }
 }
 
+// Twelve bytes blue, green, red are four pixels in three little-endian words.
 void AndPackedRow(std::uint32_t* __restrict dst, const unsigned char* __restrict src, int n) {
-    for (int i = 0; i < n; ++i, src += 3) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4, src += 12) {
+        const std::uint32_t w0 = qFromLittleEndian<std::uint32_t>(src);
+        const std::uint32_t w1 = qFromLittleEndian<std::uint32_t>(src + 4);
+        const std::uint32_t w2 = qFromLittleEndian<std::uint32_t>(src + 8);
+        dst[i] &= 0xFF000000u | w0;
+        dst[i + 1] &= 0xFF000000u | (w0 >> 24) | (w1 << 8);
+        dst[i + 2] &= 0xFF000000u | (w1 >> 16) | (w2 << 16);
+        dst[i + 3] &= 0xFF000000u | (w2 >> 8);
+    }
+    for (; i < n; ++i, src += 3) {
         dst[i] &= 0xFF000000u | src[0] | (std::uint32_t(src[1]) << 8) | (std::uint32_t(src[2]) << 16);
     }
 }
