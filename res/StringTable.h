@@ -105,8 +105,9 @@ inline constexpr StringResource g_stringTable[] = {
     {IDS_ERROR_BAD_NAME, "このﾌｧｲﾙ名は使えません。"},
     {IDS_ERROR_QUOTA, "ﾃﾞｨｽｸの使用量の上限を超えました。"},
     {IDS_ERROR_BUSY, "ﾌｧｲﾙが使用中です。"},
-    {IDS_LAYER_FAILED, "背景を用意できませんでした。\n%1\n\nｳｨﾝﾄﾞｳを小さくするか、ほかのﾌﾟﾛｸﾞﾗﾑを終了してから、"
-                       "もう一度 [新規作成] を選んでください。"},
+    {IDS_LAYER_FAILED,
+     "背景を用意できませんでした。\n%1\n\nｳｨﾝﾄﾞｳを小さくするか、ほかのﾌﾟﾛｸﾞﾗﾑを終了してから、"
+     "もう一度 [新規作成] を選んでください。"},
     {IDS_HELP_TITLE, "Zelvorandine ﾍﾙﾌﾟ"},
     {IDS_VIEW_WHATS_THIS, "描画領域: 左ﾎﾞﾀﾝでﾄﾞﾗｯｸﾞすると、黒い覆いを削って背景が現れます。"},
     {IDS_USAGE, "使い方: zelvorandine [ｵﾌﾟｼｮﾝ] [ﾌｧｲﾙ]\n"
