@@ -275,6 +275,30 @@ private Q_SLOTS:
         QCOMPARE(view->m_hCursor.hotSpot(), hotSpot);
     }
 
+    // A long zigzag arriving all at once, as from a pointer faster than the screen: every corner becomes a
+    // vertex of the stroke, none merged into a straight line past it.
+    void longStroke() {
+        auto view = MakeView(true, QSize(600, 120));
+        Points corners;
+        for (int row = 0; row < 3; ++row)
+            for (int x = 5; x < 595; x += 2)
+                corners.append(QPoint(row % 2 ? 600 - x : x, 20 + 35 * row + (x / 2 % 2) * 5));
+        Send(view.get(), QEvent::MouseButtonPress, corners[0], Qt::LeftButton);
+        for (const QPoint& p : corners.mid(1)) {
+            QMouseEvent* pMove = new QMouseEvent(QEvent::MouseMove, QPointF(p), view->mapToGlobal(QPointF(p)),
+                                                 Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::postEvent(view.get(), pMove);
+        }
+        QCoreApplication::processEvents();
+        Send(view.get(), QEvent::MouseButtonRelease, corners.back(), Qt::NoButton);
+        for (const QPoint& p : corners.mid(1, corners.size() - 2))
+            QVERIFY2(At(view->m_bmpCover, p) == At(view->m_bmpColor, p),
+                     qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+        QTRY_COMPARE(
+            view->screen()->grabWindow(view->winId()).toImage().convertToFormat(QImage::Format_RGB32),
+            view->m_bmpCover);
+    }
+
     void windowSizes_data() {
         QTest::addColumn<QSize>("size");
         for (QSize size : {QSize(300, 200), QSize(0, 0), QSize(300, 0), QSize(0, 300), QSize(1, 1),
