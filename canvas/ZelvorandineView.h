@@ -59,7 +59,7 @@ public:
     // The largest layer side, whatever the window's size; beyond it the window shows its own colour.
     static constexpr int kMaxLayerSide = 16384;
 
-    QImage m_bmpColor; // null while there is no colour layer
+    QImage m_bmpColor; // null while there is none; RGB32 while on offer, three bytes a pixel once accepted
     QImage m_bmpCover; // null while there is no cover layer
     QString m_strName;
     QCursor m_hCursor;
