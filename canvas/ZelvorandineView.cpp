@@ -3,6 +3,7 @@
 
 #include "app/framework/FrameWnd.h"
 #include "app/framework/Resources.h"
+#include "app/framework/SystemError.h"
 #include "app/framework/WinApp.h"
 #include "background/BackgroundDlg.h"
 #include "background/ColorSettings.h"
@@ -17,6 +18,7 @@
 #include "res/ResourceIds.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -25,7 +27,13 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPrinter>
+#include <QRegion>
+#include <QScreen>
 #include <QTimer>
+#include <QTimerEvent>
+
+#include <cerrno>
+#include <cmath>
 
 IMPLEMENT_DYNCREATE(CZelvorandineView, CView)
 
@@ -50,10 +58,15 @@ constexpr int kPrintScale = 10;
 
 enum BackgroundChoice { kRedraw = 0, kUseThis = 1, kSettings = 2, kQuit = 3 };
 
-QImage BlackLayer(int nWidth, int nHeight) {
-    QImage layer(nWidth, nHeight, QImage::Format_RGB32);
-    layer.fill(Qt::black);
-    return layer;
+constexpr double kFallbackRefreshRate = 60;
+
+// Null when size is empty, and also when the memory for it could not be had.
+QImage NewLayer(const QSize& size) {
+    return size.isEmpty() ? QImage() : QImage(size, QImage::Format_RGB32);
+}
+
+bool LayerMissing(const QImage& layer, const QSize& size) {
+    return layer.isNull() && !size.isEmpty();
 }
 
 } // namespace
@@ -66,56 +79,106 @@ CZelvorandineView::CZelvorandineView() : m_strName(QString::fromUtf8("名称未�
     setWhatsThis(CResources::LoadString(IDS_VIEW_WHATS_THIS));
 }
 
-CZelvorandineView::~CZelvorandineView() = default;
+CZelvorandineView::~CZelvorandineView() {
+    CompressMovesAgain();
+}
 
 int CZelvorandineView::OnCreate() {
     m_hCursor = CResources::LoadCursor(IDC_PEN_CURSOR);
     return 0;
 }
 
-// ---- the window surface ------------------------------------------------------------------------
+// ---- what the window shows --------------------------------------------------------------------
 
-void CZelvorandineView::ResizeSurface(const QSize& size) {
-    if (size == m_surface.size()) {
-        return;
+const QImage* CZelvorandineView::ShownLayer() const {
+    if (!m_bmpColor.isNull()) {
+        return m_bmpCover.isNull() ? &m_bmpColor : &m_bmpCover;
     }
-    QImage surface(size.expandedTo(QSize(0, 0)), QImage::Format_RGB32);
-    surface.fill(palette().color(QPalette::Window));
-    if (!m_surface.isNull() && !surface.isNull()) {
-        CCompositor::Copy(surface, QPoint(0, 0), m_surface, m_surface.rect());
-    }
-    m_surface = surface;
+    return nullptr;
+}
+
+QRect CZelvorandineView::LayerRect() const {
+    const QImage* pShown = ShownLayer();
+    return pShown ? QRect(0, 0, m_nLayerWidth, m_nLayerHeight) & pShown->rect() : QRect();
 }
 
 void CZelvorandineView::resizeEvent(QResizeEvent* e) {
-    ResizeSurface(e->size());
+    // What the window loses of the black stays lost, as on a window that keeps what it shows.
+    m_rcBlack &= QRect(QPoint(0, 0), e->size());
     CView::resizeEvent(e);
 }
 
 void CZelvorandineView::paintEvent(QPaintEvent* e) {
-    m_rcToShow = QRect();
-    ResizeSurface(size());
-    OnDraw(e->rect());
     QPainter painter(this);
-    painter.drawImage(e->rect(), m_surface, e->rect());
+    OnDraw(painter, e->rect());
 }
 
-void CZelvorandineView::OnDraw(const QRect& clip) {
+void CZelvorandineView::OnDraw(QPainter& dc, const QRect& clip) {
     if (!s_bFirstPaintDone) {
         s_bFirstPaintDone = true;
-        CImageSurface(m_surface).FillBlack(0, 0, m_surface.width(), m_surface.height());
+        m_rcBlack = rect();
         // No nested event loop inside a paint: the splash and the choice run right after it.
         QTimer::singleShot(0, this, &CZelvorandineView::RunFirstPaintSequence);
+    }
+    // Every change to the cover is composed at once: the cover is the picture.
+    const QRect area = clip & LayerRect();
+    if (!area.isEmpty()) {
+        dc.drawImage(area.topLeft(), *ShownLayer(), area);
+    }
+    const QRegion rest = QRegion(clip).subtracted(area);
+    for (const QRect& black : rest.intersected(m_rcBlack)) {
+        dc.fillRect(black, Qt::black);
+    }
+    const QColor window = palette().color(QPalette::Window);
+    for (const QRect& other : rest.subtracted(m_rcBlack)) {
+        dc.fillRect(other, window);
+    }
+}
+
+void CZelvorandineView::StoreShownRow(int nY, unsigned char* pBgr) const {
+    const QRect layers = LayerRect();
+    int nShown = 0;
+    if (nY < layers.height()) {
+        nShown = qMin(layers.width(), width());
+        const QImage* pShown = ShownLayer();
+        CCompositor::StoreBgr(pBgr, *pShown, pShown == &m_bmpCover ? &m_bmpColor : nullptr, nY, nShown);
+    }
+    const int nBlack = nY < m_rcBlack.height() ? qMax(m_rcBlack.width() - nShown, 0) : 0;
+    CCompositor::FillBgr(pBgr + 3 * nShown, qRgb(0, 0, 0), nBlack);
+    const int nWindow = width() - nShown - nBlack;
+    CCompositor::FillBgr(pBgr + 3 * (nShown + nBlack), palette().color(QPalette::Window).rgb(), nWindow);
+}
+
+// ---- showing changes ---------------------------------------------------------------------------
+
+void CZelvorandineView::ShowLater(const QRect& rect) {
+    // Moves that come faster than paints would pile up their rectangles in the toolkit's dirty region,
+    // each one costing more than the last; one growing rectangle keeps it a single rectangle.
+    m_rcToShow |= rect;
+    if (!m_frameTimer.isActive()) {
+        ShowGathered(); // the first change after a pause shows at once
+    }
+}
+
+void CZelvorandineView::ShowGathered() {
+    if (m_rcToShow.isEmpty()) {
+        m_frameTimer.stop(); // a frame without changes: nothing runs until the next one
         return;
     }
-    const QRect area = clip & QRect(0, 0, m_nLayerWidth, m_nLayerHeight);
-    if (!m_bmpCover.isNull() && !m_bmpColor.isNull()) {
-        CCompositor::AndInto(m_bmpCover, m_bmpColor, area);
-        CCompositor::Copy(m_surface, area.topLeft(), m_bmpCover, area);
-    } else if (!m_bmpColor.isNull()) {
-        // The choice dialog is open: the offered background shows.
-        CCompositor::Copy(m_surface, area.topLeft(), m_bmpColor, area);
+    update(m_rcToShow);
+    m_rcToShow = QRect();
+    const QScreen* pScreen = screen();
+    const double rate =
+        pScreen && pScreen->refreshRate() >= 1 ? pScreen->refreshRate() : kFallbackRefreshRate;
+    m_frameTimer.start(int(std::ceil(1000 / rate)), Qt::PreciseTimer, this);
+}
+
+void CZelvorandineView::timerEvent(QTimerEvent* e) {
+    if (e->timerId() == m_frameTimer.timerId()) {
+        ShowGathered();
+        return;
     }
+    CView::timerEvent(e);
 }
 
 void CZelvorandineView::RunFirstPaintSequence() {
@@ -139,11 +202,7 @@ void CZelvorandineView::Compose(const QRect& rect) {
         return;
     }
     CCompositor::AndInto(m_bmpCover, m_bmpColor, area);
-    CCompositor::Copy(m_surface, area.topLeft(), m_bmpCover, area);
-    // Moves that come faster than paints would pile up their rectangles in the toolkit's dirty region,
-    // each one costing more than the last; one growing rectangle keeps it a single rectangle.
-    m_rcToShow |= area;
-    update(m_rcToShow);
+    ShowLater(area);
 }
 
 void CZelvorandineView::Compose() {
@@ -155,18 +214,16 @@ void CZelvorandineView::Compose() {
 void CZelvorandineView::GenerateBackground() {
     QPointer<CZelvorandineView> self(this);
     bool bQuit = false;
+    // The colour layer stays only to have the next background drawn over it.
     m_bmpCover = QImage();
-    m_bmpColor = QImage();
     SetModifiedFlag(false);
 
     CBackgroundDlg dialog;
     for (int nAttempt = 1;; ++nAttempt) {
-        ResizeSurface(size());
-        CImageSurface windowDC(m_surface);
-        g_generator.Draw(windowDC);
-        m_nLayerWidth = width();
-        m_nLayerHeight = height();
-        m_bmpColor = m_surface.copy();
+        if (!PaintBackground()) {
+            DropLayersAfterFailure();
+            return;
+        }
         update();
 
         const int nResult = dialog.DoModal();
@@ -190,15 +247,53 @@ void CZelvorandineView::GenerateBackground() {
         }
     }
 
-    m_bmpCover = BlackLayer(m_nLayerWidth, m_nLayerHeight);
-    ResizeSurface(size());
-    CCompositor::Copy(m_surface, QPoint(0, 0), m_bmpCover, m_bmpCover.rect());
-    update();
+    // From now on the colour layer only ever shows through the cover: it is kept in three bytes a pixel
+    // (when that copy can be had), which makes room for the cover.
+    if (QImage packed = CCompositor::Packed(m_bmpColor); !packed.isNull()) {
+        m_bmpColor = packed;
+    }
+    const QSize layerSize(m_nLayerWidth, m_nLayerHeight);
+    m_bmpCover = NewLayer(layerSize);
+    if (LayerMissing(m_bmpCover, layerSize)) {
+        DropLayersAfterFailure();
+        if (!self) {
+            return;
+        }
+    } else {
+        m_bmpCover.fill(Qt::black);
+        update();
+    }
     m_bReady = 1;
 
     if (bQuit) {
         OnAppExit();
     }
+}
+
+bool CZelvorandineView::PaintBackground() {
+    const QSize layerSize = size().boundedTo(QSize(kMaxLayerSide, kMaxLayerSide));
+    if (m_bmpColor.size() != layerSize || m_bmpColor.format() != QImage::Format_RGB32) {
+        m_bmpColor = QImage(); // the old one goes before the new one is asked for
+        m_bmpColor = NewLayer(layerSize);
+        if (LayerMissing(m_bmpColor, layerSize)) {
+            return false;
+        }
+    }
+    m_rcBlack = QRect();
+    // The generator paints the whole layer: nothing of an earlier background stays.
+    CImageSurface windowDC(m_bmpColor);
+    g_generator.Draw(windowDC);
+    m_nLayerWidth = layerSize.width();
+    m_nLayerHeight = layerSize.height();
+    return true;
+}
+
+void CZelvorandineView::DropLayersAfterFailure() {
+    m_bmpCover = QImage();
+    m_bmpColor = QImage();
+    m_rcBlack = rect();
+    update();
+    AfxMessageBox(CResources::Format(IDS_LAYER_FAILED, CSystemError::Text(ENOMEM)), QMessageBox::Critical);
 }
 
 void CZelvorandineView::OnBackgroundSettings() {
@@ -349,6 +444,29 @@ void CZelvorandineView::OnLButtonUp(Qt::KeyboardModifiers, const QPoint& point) 
     });
 }
 
+void CZelvorandineView::enterEvent(QEnterEvent* e) {
+    // The toolkit merges pointer moves that queue up while it is busy; over the view every one of them
+    // belongs in the stroke. Switched off on entering: a press and the moves right after it may reach
+    // the toolkit together, before the press reaches the view.
+    if (!m_bMovesUncompressed && QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents)) {
+        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+        m_bMovesUncompressed = true;
+    }
+    CView::enterEvent(e);
+}
+
+void CZelvorandineView::leaveEvent(QEvent* e) {
+    CompressMovesAgain();
+    CView::leaveEvent(e);
+}
+
+void CZelvorandineView::CompressMovesAgain() {
+    if (m_bMovesUncompressed) {
+        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, true);
+        m_bMovesUncompressed = false;
+    }
+}
+
 void CZelvorandineView::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) {
         OnLButtonDown(e->modifiers(), e->position().toPoint());
@@ -371,16 +489,10 @@ void CZelvorandineView::mouseReleaseEvent(QMouseEvent* e) {
 // ---- saving ------------------------------------------------------------------------------------
 
 bool CZelvorandineView::SavePicture(const QString& fileName) {
-    ResizeSurface(size());
     QString reason;
     CPictureWriter writer;
-    // A client area with no rows or no columns has no surface image, but its file still names its width
-    // and height.
-    const bool bWritten = m_surface.isNull()
-                              ? writer.WritePicture(
-                                    width(), height(), [](int, unsigned char*) {}, fileName, &reason)
-                              : writer.WritePicture(m_surface, fileName, &reason);
-    if (bWritten) {
+    const CPictureWriter::RowSource rows = [this](int nY, unsigned char* pBgr) { StoreShownRow(nY, pBgr); };
+    if (writer.WritePicture(width(), height(), rows, fileName, &reason)) {
         SetModifiedFlag(false);
         return true;
     }

@@ -4,17 +4,23 @@
 #include "app/framework/RuntimeClass.h"
 #include "app/framework/View.h"
 
+#include <QBasicTimer>
 #include <QCursor>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <optional>
+
+class QPainter;
 
 // The drawing area. It holds the picture as two layers of equal size: the colour layer (the accepted
 // background) and the cover layer (black, etched by the user). The screen always shows cover AND colour.
 //
-// What the window shows is kept in a window surface, an image of the client area's size: drawing
-// "onto the window" draws there, paintEvent copies it to the screen, and the picture writer reads it.
+// Nothing but the layers is kept: what the window shows is worked out from them whenever it is needed,
+// for a paint and, row by row, for the picture writer. Over the layers' rectangle it is the cover (or,
+// while a background is on offer, the colour layer); outside it the window's own colour, or black where
+// the first paint blacked the window out before any layer existed.
 class CZelvorandineView : public CView {
     Q_OBJECT
     DECLARE_DYNCREATE(CZelvorandineView, CView)
@@ -23,8 +29,8 @@ public:
     ~CZelvorandineView() override;
 
     int OnCreate() override;
-    // Paints the client area's rectangle clip into the window surface.
-    void OnDraw(const QRect& clip);
+    // Paints the client area's rectangle clip.
+    void OnDraw(QPainter& dc, const QRect& clip);
     // cover := cover AND colour over rect (clipped to the layers), then shown on the window.
     void Compose(const QRect& rect);
     void Compose();
@@ -57,12 +63,12 @@ public:
     void OnMouseMove(Qt::MouseButtons buttons, const QPoint& point);
     void OnLButtonUp(Qt::KeyboardModifiers flags, const QPoint& point);
 
-    const QImage& WindowSurface() const { return m_surface; }
-
     // Set once the first paint of the process has started the title splash and background choice.
     static bool s_bFirstPaintDone;
+    // The largest layer side, whatever the window's size; beyond it the window shows its own colour.
+    static constexpr int kMaxLayerSide = 16384;
 
-    QImage m_bmpColor; // null while there is no colour layer
+    QImage m_bmpColor; // null while there is none; RGB32 while on offer, three bytes a pixel once accepted
     QImage m_bmpCover; // null while there is no cover layer
     QString m_strName;
     QCursor m_hCursor;
@@ -77,13 +83,31 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+    void enterEvent(QEnterEvent* e) override;
+    void leaveEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
-    void ResizeSurface(const QSize& size);
     void RunFirstPaintSequence();
+    // The layer that shows over the layers' rectangle: the cover, the colour layer during the choice, or
+    // none.
+    const QImage* ShownLayer() const;
+    QRect LayerRect() const;
+    // Row nY of what the client area shows, as 3 x width() bytes blue, green, red.
+    void StoreShownRow(int nY, unsigned char* pBgr) const;
+    // Draws the offered background into a colour layer of the client's size. False when that layer could
+    // not be made.
+    bool PaintBackground();
+    // Both layers gone after one could not be made: the view shows black again, and the user is told.
+    void DropLayersAfterFailure();
+    // Repaints rect on the screen, at most once per display frame: changes that come faster wait for the
+    // next frame, gathered into one rectangle.
+    void ShowLater(const QRect& rect);
+    void ShowGathered();
+    void CompressMovesAgain();
     void SelectTool(int nCursorID, int nPenWidth, int bReveal);
     // Shows m_hCursor over the view.
     void SetPenCursor();
@@ -93,10 +117,12 @@ private:
     // Also the caption's modified mark of the frame showing the view.
     void SetModifiedFlag(bool bModified);
 
-    QImage m_surface;
     bool m_bHaveLast = false;
     bool m_bHaveDown = false;
-    QRect m_rcToShow; // changed on the window since the last paint
+    QRect m_rcBlack;                   // blacked out by the first paint, until the first layer exists
+    QRect m_rcToShow;                  // changed since the last repaint was asked for
+    QBasicTimer m_frameTimer;          // runs while changes come within a frame of each other
+    bool m_bMovesUncompressed = false; // the toolkit's merging of pointer moves was switched off here
     bool m_bModified = false;
     bool m_bNameConfirmed = false; // m_strName was chosen in Save As
 

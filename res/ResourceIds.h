@@ -131,6 +131,9 @@ constexpr int IDS_FILTER_PNG = 61843;
 constexpr int IDS_ASK_TO_SAVE = 61840;
 constexpr int IDS_DONT_SAVE = 61841;
 
+// The picture's layers could not be made
+constexpr int IDS_LAYER_FAILED = 61844;
+
 // Dialog controls
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

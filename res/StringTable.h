@@ -125,6 +125,9 @@ inline constexpr StringResource g_stringTable[] = {
     {IDS_FILTER_PNG, "PNG ファイル (*.png)"},
     {IDS_ASK_TO_SAVE, "「%1」への変更を保存しますか？"},
     {IDS_DONT_SAVE, "保存しない"},
+    {IDS_LAYER_FAILED,
+     "背景を用意できませんでした。\n%1\n\nｳｨﾝﾄﾞｳを小さくするか、ほかのﾌﾟﾛｸﾞﾗﾑを終了してから、"
+     "もう一度 [新規作成] を選んでください。"},
     {IDS_HELP_TITLE, "Zelvorandine ﾍﾙﾌﾟ"},
     {IDS_VIEW_WHATS_THIS, "描画領域: 左ﾎﾞﾀﾝでﾄﾞﾗｯｸﾞすると、黒い覆いを削って背景が現れます。"},
     {IDS_VERSION_NOTICE, "Copyright (C) 2026 The Zelvorandine developers\n"

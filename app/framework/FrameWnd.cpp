@@ -72,9 +72,9 @@ bool CFrameWnd::LoadFrame(int nIDResource, CCreateContext* pContext) {
         return false;
     }
     qApp->installEventFilter(this);
-    m_pIndicatorTimer = new QTimer(this);
-    connect(m_pIndicatorTimer, &QTimer::timeout, this, &CFrameWnd::UpdateIndicators);
-    m_pIndicatorTimer->start(250);
+    m_pIndicators = new CKeyboardIndicators(this);
+    connect(m_pIndicators, &CKeyboardIndicators::Changed, this, &CFrameWnd::UpdateIndicators);
+    UpdateIndicators();
     SetMessageText(GetIdleText());
     UpdateCommandUI();
     return true;
@@ -282,7 +282,8 @@ void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI) {
 }
 
 void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
-    const CKeyboardIndicators::LockState state = CKeyboardIndicators::Read();
+    const CKeyboardIndicators::LockState state =
+        m_pIndicators != nullptr ? m_pIndicators->State() : CKeyboardIndicators::LockState();
     switch (pCmdUI->m_nID) {
     case ID_INDICATOR_CAPS:
         pCmdUI->Enable(state.bCaps);
@@ -302,7 +303,8 @@ void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
 }
 
 void CFrameWnd::UpdateIndicators() {
-    if (m_pStatusBar == nullptr || m_pStatusBar->isHidden()) {
+    // A hidden status bar is kept up to date too: it shows the right state when it comes back.
+    if (m_pStatusBar == nullptr) {
         return;
     }
     for (int i = 1; i < m_pStatusBar->GetCount(); ++i) {

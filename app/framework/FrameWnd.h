@@ -10,13 +10,13 @@
 #include <vector>
 
 class CDocument;
+class CKeyboardIndicators;
 class CStatusBar;
 class CView;
 class QAction;
 class QMenu;
 class QMouseEvent;
 class QSessionManager;
-class QTimer;
 
 struct CCreateContext {
     const CRuntimeClassT<CView>* m_pNewViewClass = nullptr;
@@ -103,7 +103,7 @@ private:
     std::map<int, QAction*> m_actions;
     std::vector<QMenu*> m_menus;
     std::vector<std::pair<QPointer<QWidget>, int>> m_controlBars;
-    QTimer* m_pIndicatorTimer = nullptr;
+    CKeyboardIndicators* m_pIndicators = nullptr;
     QPointer<QWidget> m_pHelpWindow;
     // The frame's background widget that took the left button's press, while the button is held.
     QPointer<QWidget> m_pDragSource;

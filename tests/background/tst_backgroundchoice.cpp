@@ -111,9 +111,9 @@ private Q_SLOTS:
             QCOMPARE(Without(offered[i], 0x00FFFF),
                      i > 0 && driver.Seen()[i + 1] == kSettings); // after the settings
         }
-        QCOMPARE(pView->m_bmpColor, offered.last());
+        QCOMPARE(pView->m_bmpColor.convertToFormat(QImage::Format_RGB32), offered.last());
         QCOMPARE(pView->m_bmpCover.size(), pView->size());
-        QVERIFY(Without(pView->m_bmpCover, 0xFFFFFF) && Without(pView->WindowSurface(), 0xFFFFFF));
+        QVERIFY(Without(pView->m_bmpCover, 0xFFFFFF) && Without(pView->grab().toImage(), 0xFFFFFF));
 
         pView->m_strName = QStringLiteral("夕焼け.bmp");
         pView->repaint();

@@ -128,16 +128,50 @@ private Q_SLOTS:
         QCOMPARE(want.isEmpty() ? QString() : picture, want);
     }
 
+    void andInto_data() {
+        QTest::addColumn<bool>("packed"); // the colour layer in three bytes a pixel, as once accepted
+        QTest::newRow("colour layer RGB32") << false;
+        QTest::newRow("colour layer packed") << true;
+    }
     // cover := cover AND colour, bit by bit on the packed colour, within the rectangle and nowhere else.
     void andInto() {
+        QFETCH(bool, packed);
         QCOMPARE(CImageSurface::ToPixel(0x123456), 0xFF563412u);
         const QImage color = Noise(QSize(40, 30), 2);
         QImage cover = Noise(QSize(40, 30), 1), expected = cover;
-        CCompositor::AndInto(cover, color, QRect(-5, 6, 30, 40));
+        CCompositor::AndInto(cover, packed ? CCompositor::Packed(color) : color, QRect(-5, 6, 30, 40));
         for (int y = 6; y < 30; ++y)
             for (int x = 0; x < 25; ++x)
                 expected.setPixel(x, y, expected.pixel(x, y) & color.pixel(x, y));
         QCOMPARE(cover, expected);
+    }
+
+    void bgrRows_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("mask"); // 0 none, 1 RGB32, 2 packed
+        for (int width : {1, 3, 4, 5, 8, 11})
+            for (int mask : {0, 1, 2})
+                QTest::addRow("%d pixels, mask %d", width, mask) << width << mask;
+    }
+    // A row as a file stores it: blue, green, red for each pixel, the cover AND-ed with the colour layer when
+    // one is given, and nothing written past the row; a row of one colour likewise.
+    void bgrRows() {
+        QFETCH(int, width);
+        QFETCH(int, mask);
+        const QImage src = Noise(QSize(width, 3), 5), color = Noise(QSize(width, 3), 6);
+        const QImage masks[] = {QImage(), color, CCompositor::Packed(color)};
+        QByteArray row(3 * width + 4, '\x5A'), expected = row, filled = row, one = row;
+        CCompositor::StoreBgr(reinterpret_cast<uchar*>(row.data()), src, mask ? &masks[mask] : nullptr, 2,
+                              width);
+        CCompositor::FillBgr(reinterpret_cast<uchar*>(filled.data()), 0xFF123456u, width);
+        for (int x = 0; x < width; ++x) {
+            const QRgb p = src.pixel(x, 2) & (mask ? color.pixel(x, 2) : 0xFFFFFFFFu);
+            const char bgr[] = {char(qBlue(p)), char(qGreen(p)), char(qRed(p))};
+            expected.replace(3 * x, 3, QByteArray(bgr, 3));
+            one.replace(3 * x, 3, QByteArray("\x56\x34\x12", 3));
+        }
+        QCOMPARE(row, expected);
+        QCOMPARE(filled, one);
     }
 
     // Recomposing only what random strokes touched leaves the picture that recomposing everything after every

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/ZelvorandineApp.h"
+#include "app/framework/Resources.h"
+#include "app/framework/SystemError.h"
 #include "canvas/ZelvorandineView.h"
 #include "output/BmpWriter.h"
 #include "res/ResourceIds.h"
@@ -16,8 +18,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <functional>
+#include <malloc.h>
 #include <optional>
+#include <sys/resource.h>
+
+// A memory limit on the whole process would starve the address sanitizer's own bookkeeping.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPlainAllocator = false;
+#else
+constexpr bool kPlainAllocator = true;
+#endif
 
 namespace {
 
@@ -146,8 +158,7 @@ Rule DragRule(const Points& path, int w, const Points& discs) {
 
 // The first pixel breaking a stroke's rule; changed pixels are black or the background, and only they are
 // shown anew (recomposed).
-QString Fault(const CZelvorandineView& v, const QImage& cover, const QImage& window, const Rule& rule,
-              QImage* pChanged) {
+QString Fault(const CZelvorandineView& v, const QImage& cover, const Rule& rule, QImage* pChanged) {
     for (int y = 0; y < v.m_nLayerHeight; ++y)
         for (int x = 0; x < v.m_nLayerWidth; ++x) {
             const QPoint p(x, y);
@@ -155,12 +166,83 @@ QString Fault(const CZelvorandineView& v, const QImage& cover, const QImage& win
             const QRgb now = At(v.m_bmpCover, p), color = At(v.m_bmpColor, p), black = 0xFF000000u;
             const bool bChanged = now != At(cover, p);
             if ((want == true && now != (v.m_bReveal ? color : black)) || (want == false && bChanged) ||
-                At(v.WindowSurface(), p) != (bChanged ? now : At(window, p)) ||
                 (bChanged && now != color && now != black))
                 return QStringLiteral("%1,%2").arg(x).arg(y);
             pChanged->setPixel(p, bChanged);
         }
     return {};
+}
+
+// The first pixel that changed from cover to now but does not show so on the screen.
+QString Unshown(const QImage& cover, const QImage& now, const QImage& screen) {
+    for (int y = 0; y < now.height(); ++y)
+        for (int x = 0; x < now.width(); ++x)
+            if (At(now, {x, y}) != At(cover, {x, y}) && At(screen, {x, y}) != At(now, {x, y}))
+                return QStringLiteral("%1,%2").arg(x).arg(y);
+    return {};
+}
+
+// What the window shows by the rules: its own colour, black over the rectangle the first paint blacked out,
+// the layer from the top-left corner.
+QImage Expected(const QWidget& view, const QRect& black, const QImage& layer) {
+    QImage image = Filled(view.size(), view.palette().color(QPalette::Window));
+    QPainter painter(&image);
+    painter.fillRect(black, Qt::black);
+    painter.drawImage(0, 0, layer.convertToFormat(QImage::Format_RGB32));
+    return image;
+}
+
+// The picture Save writes, read back.
+QImage Saved(CZelvorandineView& view, const QString& path) {
+    view.m_strName = path;
+    view.OnFileSave();
+    return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
+// Both ways of showing the view, a save (before any repaint could mend what it reads) and a paint, each
+// against expected.
+QString Unlike(CZelvorandineView& view, const QString& path, const QImage& expected) {
+    if (Saved(view, path) != expected)
+        return QStringLiteral("saved");
+    return view.grab().toImage().convertToFormat(QImage::Format_RGB32) == expected
+               ? QString()
+               : QStringLiteral("painted");
+}
+
+// While it lives the process gets no more than nMargin bytes of new memory, like a machine whose memory ran
+// out.
+class CMemoryLimit {
+public:
+    explicit CMemoryLimit(qint64 nMargin) {
+        getrlimit(RLIMIT_DATA, &m_old);
+        QFile status(QStringLiteral("/proc/self/status"));
+        qint64 nData = 0;
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmData:"))
+                    nData = line.mid(7).trimmed().split(' ').first().toLongLong() * 1024;
+        rlimit limit = m_old;
+        limit.rlim_cur = rlim_t(nData + nMargin);
+        m_bSet = nData > 0 && setrlimit(RLIMIT_DATA, &limit) == 0;
+    }
+    ~CMemoryLimit() { Lift(); }
+    bool IsSet() const { return m_bSet; }
+    void Lift() {
+        if (m_bSet)
+            setrlimit(RLIMIT_DATA, &m_old);
+        m_bSet = false;
+    }
+
+private:
+    rlimit m_old{};
+    bool m_bSet = false;
+};
+
+CDialogDriver::Step Read(QString* pText) {
+    return [pText](QDialog* pDialog) {
+        *pText = qobject_cast<QMessageBox*>(pDialog)->text();
+        pDialog->accept();
+    };
 }
 
 } // namespace
@@ -171,6 +253,9 @@ class TestView : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         theApp.InitApplication(); // printing goes through the application's printer
+        // As the program does: every picture-sized block is a mapping of its own, which a memory limit
+        // governs (the heap's growth it measures differently).
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
         CZelvorandineView::s_bFirstPaintDone = true;
     }
 
@@ -220,10 +305,15 @@ private Q_SLOTS:
         if (reveal == 0) // the cover pen on a revealed picture
             view->m_bmpCover = view->m_bmpColor.copy();
         view->Compose();
+        // What the screen shows: only what a change asks for is painted anew.
+        const auto onScreen = [&] {
+            return view->screen()->grabWindow(view->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        QVERIFY(Repainted(*view) == view->m_bmpCover && onScreen() == view->m_bmpCover);
         QVERIFY(view->OnCmdMsg(command, CmdCode::Command, nullptr) && view->m_nPenWidth == w);
         QVERIFY(view->m_bReveal == reveal && (reveal || view->cursor().hotSpot() != hotSpot)); // till a move
         view->m_bmpCover.setPixel(kPlanted, 0xFFFFFFFFu);
-        const QImage cover = view->m_bmpCover.copy(), window = view->WindowSurface().copy();
+        const QImage cover = view->m_bmpCover.copy();
         Send(view.get(), QEvent::MouseMove, QPoint(2, 2), Qt::NoButton);
         QCOMPARE(view->cursor().hotSpot(), hotSpot);
         Stroke(view.get(), points, press);
@@ -233,7 +323,8 @@ private Q_SLOTS:
         const Rule rule = press && points.size() == 1 ? ClickRule(points[0], w) : DragRule(inside, w, discs);
         QImage changed(view->size(), QImage::Format_Mono);
         changed.fill(0);
-        QCOMPARE(Fault(*view, cover, window, rule, &changed), QString());
+        QCOMPARE(Fault(*view, cover, rule, &changed), QString());
+        QTRY_COMPARE(Unshown(cover, view->m_bmpCover, onScreen()), QString()); // a frame later at the latest
         int nAcross = 0, nSteps = 0, nChanged = 0;
         QRect touched;
         for (int y = 0; y < changed.height(); ++y)
@@ -248,11 +339,9 @@ private Q_SLOTS:
         QVERIFY(w > 1 || (press && points.size() == 1) || nChanged == nSteps); // a pixel a step
         QVERIFY(reveal || points.size() == 1 ||
                 At(view->m_bmpCover, inside.back() + QPoint(0, 8)) == 0xFF000000u);
-        QCoreApplication::processEvents();
-        QCOMPARE(view->screen()->grabWindow(view->winId()).toImage().convertToFormat(QImage::Format_RGB32),
-                 view->WindowSurface()); // what the stroke changed reached the screen
         QCOMPARE(Repainted(*view), view->m_bmpCover);
         if (reveal == 0 && points.size() > 1) { // a reveal pen brings back the colours the cover pen hid
+            view->Compose();                    // the planted pixel too
             view->OnCmdMsg(ID_PEN_BOLD, CmdCode::Command, nullptr);
             for (int y = touched.top(); y <= touched.bottom() + 1; y += 3)
                 Stroke(view.get(), {{touched.left(), y}, {touched.right(), y}});
@@ -261,6 +350,30 @@ private Q_SLOTS:
         }
         QVERIFY(Accept(*view) && view->m_nPenWidth == w && view->m_bReveal == reveal);
         QCOMPARE(view->m_hCursor.hotSpot(), hotSpot);
+    }
+
+    // A long zigzag arriving all at once, as from a pointer faster than the screen: every corner becomes a
+    // vertex of the stroke, none merged into a straight line past it.
+    void longStroke() {
+        auto view = MakeView(true, QSize(600, 120));
+        Points corners;
+        for (int row = 0; row < 3; ++row)
+            for (int x = 5; x < 595; x += 2)
+                corners.append(QPoint(row % 2 ? 600 - x : x, 20 + 35 * row + (x / 2 % 2) * 5));
+        Send(view.get(), QEvent::MouseButtonPress, corners[0], Qt::LeftButton);
+        for (const QPoint& p : corners.mid(1)) {
+            QMouseEvent* pMove = new QMouseEvent(QEvent::MouseMove, QPointF(p), view->mapToGlobal(QPointF(p)),
+                                                 Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::postEvent(view.get(), pMove);
+        }
+        QCoreApplication::processEvents();
+        Send(view.get(), QEvent::MouseButtonRelease, corners.back(), Qt::NoButton);
+        for (const QPoint& p : corners.mid(1, corners.size() - 2))
+            QVERIFY2(At(view->m_bmpCover, p) == At(view->m_bmpColor, p),
+                     qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+        QTRY_COMPARE(
+            view->screen()->grabWindow(view->winId()).toImage().convertToFormat(QImage::Format_RGB32),
+            view->m_bmpCover);
     }
 
     void windowSizes_data() {
@@ -283,9 +396,9 @@ private Q_SLOTS:
                 Stroke(view.get(), {end});
             }
         };
-        const QImage shown = view->WindowSurface().copy();
+        const QImage shown = Repainted(*view);
         etch();
-        QVERIFY(view->m_bmpCover.isNull() && view->WindowSurface() == shown);
+        QVERIFY(view->m_bmpCover.isNull() && Repainted(*view) == shown);
         QList<QImage> offered;
         QVERIFY(Accept(*view, 2, [&](QDialog* pDialog) {
             offered.append(view->m_bmpColor);
@@ -294,7 +407,7 @@ private Q_SLOTS:
             CDialogDriver::Click(offered.size() == 1 ? IDC_REDRAW : IDC_USE_THIS)(pDialog);
         }));
         const QImage black = Filled(size, Qt::black);
-        QVERIFY(view->m_bmpCover == black && view->WindowSurface() == black && Repainted(*view) == black);
+        QVERIFY(view->m_bmpCover == black && Repainted(*view) == black);
         etch();
         QTemporaryDir dir;
         view->m_strName = dir.filePath("picture.bmp");
@@ -309,6 +422,149 @@ private Q_SLOTS:
         QImage expected = Filled(view->size(), view->palette().color(QPalette::Window));
         QPainter(&expected).drawImage(0, 0, view->m_bmpCover);
         QVERIFY(Repainted(*view) == expected && view->m_bmpCover.size() == black.size());
+    }
+
+    // From the first paint on, a repaint and a save show the same: black where the first paint blacked the
+    // window out (less what a resize took away), then the offered background, then the cover; the window's
+    // own colour wherever the view has nothing, as in a window enlarged after the background was chosen.
+    void shownPicture() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shown.bmp"));
+        std::unique_ptr<CZelvorandineView> view;
+        CDialogDriver driver;
+        driver.Expect(QStringLiteral("splashDlg"), [&](QDialog* pDialog) {
+            QCOMPARE(Unlike(*view, path, Expected(*view, QRect(0, 0, 300, 200), {})), QString());
+            view->resize(340, 230);
+            QCOMPARE(Unlike(*view, path, Expected(*view, QRect(0, 0, 300, 200), {})), QString());
+            view->resize(250, 180);
+            view->resize(340, 230);
+            QCOMPARE(Unlike(*view, path, Expected(*view, QRect(0, 0, 250, 180), {})), QString());
+            CDialogDriver::SendKey(pDialog, Qt::Key_Escape);
+        });
+        driver.Expect(QStringLiteral("backgroundDlg"), [&](QDialog* pDialog) {
+            QCOMPARE(view->m_bmpColor.size(), QSize(340, 230));
+            QCOMPARE(Unlike(*view, path, Expected(*view, {}, view->m_bmpColor)), QString());
+            CDialogDriver::Click(IDC_USE_THIS)(pDialog);
+        });
+        CZelvorandineView::s_bFirstPaintDone = false;
+        view = std::make_unique<CZelvorandineView>();
+        view->OnCreate();
+        view->resize(300, 200);
+        view->show();
+        QTRY_VERIFY(driver.Finished() && view->m_bReady == 1);
+        QCOMPARE(Unlike(*view, path, Expected(*view, {}, Filled(QSize(340, 230), Qt::black))), QString());
+        view->OnCmdMsg(ID_PEN_BOLD, CmdCode::Command, nullptr);
+        Stroke(view.get(), {{10, 10}, {330, 220}, {330, 10}});
+        const QImage picture = view->m_bmpCover.copy();
+        QVERIFY(picture != Filled(picture.size(), Qt::black));
+        QCOMPARE(Unlike(*view, path, Expected(*view, {}, picture)), QString());
+        view->resize(400, 300);
+        QCOMPARE(Unlike(*view, path, Expected(*view, {}, picture)), QString());
+        view->resize(200, 100);
+        QCOMPARE(Unlike(*view, path, Expected(*view, {}, picture)), QString());
+    }
+
+    void layerCap_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("wider than a layer") << QSize(CZelvorandineView::kMaxLayerSide + 6, 3);
+        QTest::newRow("taller than a layer") << QSize(3, CZelvorandineView::kMaxLayerSide + 6);
+    }
+    // Layers stop at 16384 pixels a side whatever the window's size; beyond, the window shows its own colour.
+    void layerCap() {
+        QFETCH(QSize, size);
+        auto view = MakeView(false, size);
+        QVERIFY(Accept(*view));
+        const QSize layer =
+            size.boundedTo(QSize(CZelvorandineView::kMaxLayerSide, CZelvorandineView::kMaxLayerSide));
+        QVERIFY(view->m_bmpColor.size() == layer && view->m_bmpCover.size() == layer);
+        view->m_bmpCover.fill(Qt::white);
+        view->Compose();
+        QTemporaryDir dir;
+        QCOMPARE(
+            Unlike(*view, dir.filePath(QStringLiteral("cap.bmp")), Expected(*view, {}, view->m_bmpCover)),
+            QString());
+    }
+
+    void layerAllocationFails_data() {
+        QTest::addColumn<bool>("cover"); // the cover fails, on accepting; else the colour layer, on New
+        QTest::newRow("colour layer") << false;
+        QTest::newRow("cover") << true;
+    }
+    // A layer that cannot be had ends the choice with a message; the view is black, as before any background,
+    // and saves so. Once there is memory again, New brings a background and a black cover.
+    void layerAllocationFails() {
+        QFETCH(bool, cover);
+        if (!kPlainAllocator)
+            QSKIP("needs the plain allocator");
+        auto view = MakeView(true, QSize(300, 200));
+        view->resize(1600, 1200); // 7.3 MiB a layer
+        QCoreApplication::processEvents();
+        std::unique_ptr<CMemoryLimit> limit;
+        QString text;
+        {
+            CDialogDriver driver;
+            if (cover)
+                driver.Expect(QStringLiteral("backgroundDlg"), [&](QDialog* pDialog) {
+                    limit = std::make_unique<CMemoryLimit>(2 << 20);
+                    CDialogDriver::Click(IDC_USE_THIS)(pDialog);
+                });
+            else
+                limit = std::make_unique<CMemoryLimit>(2 << 20);
+            driver.Expect(QStringLiteral("afxMessageBox"), Read(&text));
+            view->OnCmdMsg(ID_FILE_NEW, CmdCode::Command, nullptr);
+            limit->Lift();
+            QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u',')));
+        }
+        QCOMPARE(text, CResources::Format(IDS_LAYER_FAILED, CSystemError::Text(ENOMEM)));
+        QVERIFY(view->m_bmpColor.isNull() && view->m_bmpCover.isNull());
+        QTemporaryDir dir;
+        QCOMPARE(Unlike(*view, dir.filePath(QStringLiteral("black.bmp")), Expected(*view, view->rect(), {})),
+                 QString());
+        QVERIFY(Accept(*view));
+        QVERIFY(view->m_bmpColor.size() == view->size() &&
+                view->m_bmpCover == Filled(view->size(), Qt::black));
+    }
+
+    // Resized and saved with no memory to spare, the picture in memory stays as it is, and no file claims to
+    // hold it unless it does: either the save writes it, or it is refused with the message and the older
+    // file stays. Later, with memory again, a save writes the true picture.
+    void saveWithoutMemory() {
+        if (!kPlainAllocator)
+            QSKIP("needs the plain allocator");
+        auto view = MakeView(true, QSize(700, 500));
+        view->m_bmpCover.fill(Qt::white);
+        view->Compose();
+        const QImage picture = view->m_bmpCover.copy();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("picture.bmp"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old bytes") == 9);
+        old.close();
+        QString text;
+        {
+            CDialogDriver driver;
+            driver.Expect(QStringLiteral("afxMessageBox"), Read(&text));
+            CMemoryLimit limit(256 << 10);
+            QVERIFY(limit.IsSet());
+            view->resize(800, 560);
+            view->m_strName = path;
+            view->OnFileSave();
+            limit.Lift();
+        }
+        QCOMPARE(view->m_bmpCover, picture);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        const QImage expected = Expected(*view, {}, picture);
+        if (text.isEmpty())
+            QCOMPARE(QImage::fromData(written).convertToFormat(QImage::Format_RGB32), expected);
+        else
+            QVERIFY2(
+                written == "old bytes" && // the reason is the writer's
+                    text.startsWith(CResources::Format(IDS_SAVE_FAILED, QDir::toNativeSeparators(path), {})
+                                        .section(u'\n', 0, 0)),
+                qPrintable(text));
+        QCOMPARE(Unlike(*view, path, expected), QString());
     }
 
     // One picture pixel to ten device units from the page's origin; too large, fitted keeping proportions.

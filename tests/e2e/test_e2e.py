@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: MIT
 """End-to-end cases, one ctest each: test_e2e.py CASE --binary PROGRAM --artifacts FOLDER."""
 
-import contextlib, os, pathlib, subprocess
+import contextlib, os, pathlib, subprocess, time
 
-from e2e_support import CHOICE, NAME, REDRAW, SAVE_AS, SETTINGS, USE_THIS, Image, check, check_stroke, main, same
+from e2e_support import BLACK, CHOICE, NAME, REDRAW, SAVE_AS, SETTINGS, USE_THIS, Image, check, check_stroke, main, same
 
 
 def start_etch_save(s):
@@ -83,6 +83,45 @@ def save_failure(s):
     s.gone(box)
 
 
+def fast_stroke(s):
+    """A zigzag dragged with the fine pen as fast as xdotool sends it: every corner the pointer reached is
+    in the saved picture, none merged away with the moves around it."""
+    s.launch()
+    view, _ = s.accept()
+    w = view[2] - view[0]
+    corners = [(x, 20 + row * 30 + (x // 3 % 2) * 6) for row in range(4) for x in range(10, w - 10, 3)]
+    moves = [arg for x, y in corners[1:] for arg in ("mousemove", view[0] + x, view[1] + y)]
+    s.x("mousemove", view[0] + corners[0][0], view[1] + corners[0][1], "sleep", 0.1, "mousedown", 1, *moves,
+        "sleep", 0.1, "mouseup", 1)
+    s.keys(s.main, "ctrl+s")
+    px = s.saved(os.path.join(s.start, NAME), view).load()
+    missed = [c for c in corners[1:-1] if px[c] == BLACK]
+    check(not missed, f"{len(missed)} of {len(corners) - 2} corners missing, the first at {missed[:3]}")
+
+
+def lock_keys(s):
+    """Idle, the program does nothing at all: no thread of it wakes. The status bar shows Caps Lock as it
+    was when the program started, and follows Caps Lock and Num Lock at once when they are pressed."""
+    s.x("key", "Caps_Lock")  # on before the start
+    s.launch()
+    s.accept()
+    l, t, r, b = s.geometry(s.main)
+    bar = lambda: s.stable_shot().crop((l, b - 30, r, b))
+    caps = bar()
+    switches = lambda: sum(int(line.split()[1]) for task in os.listdir(f"/proc/{s.app.pid}/task")
+                           for line in open(f"/proc/{s.app.pid}/task/{task}/status")
+                           if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")))
+    idle = switches()
+    time.sleep(1.5)
+    check(switches() == idle, f"{switches() - idle} wake-ups in 1.5 s of idling")
+    s.x("key", "Caps_Lock")
+    off = s.until(lambda: (shot := bar()) != caps and shot, "Caps Lock off")
+    s.x("key", "Num_Lock")
+    s.until(lambda: bar() not in (caps, off), "Num Lock on")
+    s.x("key", "Num_Lock", "Caps_Lock")
+    s.until(lambda: bar() == caps, "Caps Lock on again, as at the start")
+
+
 def ask_before_discard(s):
     """After etching, Ctrl+N asks first: キャンセル keeps the picture and its marked title. File → Exit asks too:
     保存しない ends the program with status 0, writing nothing."""
@@ -132,4 +171,4 @@ def window_placement(s):
 if __name__ == "__main__":
     main({"start_etch_save": start_etch_save, "colour_settings": colour_settings, "save_as": save_as,
           "save_failure": save_failure, "ask_before_discard": ask_before_discard,
-          "window_placement": window_placement})
+          "window_placement": window_placement, "fast_stroke": fast_stroke, "lock_keys": lock_keys})

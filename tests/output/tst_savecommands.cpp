@@ -30,7 +30,7 @@ QByteArray Read(const QString& path) {
 
 // One colour, stopping short of the right and bottom edges: a mirrored, turned or stale picture differs.
 void SetPicture(CZelvorandineView& view, QRgb rgb) {
-    QImage color(view.WindowSurface().size() - QSize(13, 7), QImage::Format_RGB32);
+    QImage color(view.size() - QSize(13, 7), QImage::Format_RGB32);
     color.fill(rgb);
     view.m_bmpColor = view.m_bmpCover = color;
     view.m_nLayerWidth = color.width();
@@ -47,7 +47,13 @@ class TestSaveCommands : public QObject {
     QString m_root, m_text, m_proposed; // the last message box's text, the save dialog's proposal
 
     QString In(const QString& relative) const { return QDir(m_root).filePath(relative); }
-    bool Holds(const QString& path) const { return QImage(path) == View()->WindowSurface(); }
+    // The file holds what the view shows: the picture, the window's own colour right and below it.
+    bool Holds(const QString& path) const {
+        const QImage shown = View()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QPoint corner(shown.width() - 1, shown.height() - 1);
+        return QImage(path) == shown && shown.pixel(0, 0) == View()->m_bmpColor.pixel(0, 0) &&
+               shown.pixel(corner) == View()->palette().color(QPalette::Window).rgb();
+    }
     bool Run(int nID, CDialogDriver& driver) {
         Frame()->SendCommand(nID);
         return driver.Finished(); // every dialog scripted came, in order, and no other
