@@ -32,7 +32,12 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+
+#ifdef ZELVORANDINE_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
 
 namespace {
 
@@ -435,7 +440,15 @@ int AfxWinMain(CWinApp& app, int argc, char** argv) {
     // program and take the picture with it.
     std::signal(SIGXFSZ, SIG_IGN);
 
+#ifdef ZELVORANDINE_HAVE_FONTCONFIG
+    // The main window's first text waits for the font configuration, which takes milliseconds to read:
+    // it is read while the toolkit connects to the display.
+    std::thread fontConfiguration([] { FcInit(); });
+#endif
     QApplication qtApp(argc, argv);
+#ifdef ZELVORANDINE_HAVE_FONTCONFIG
+    fontConfiguration.join();
+#endif
     app.InitApplication();
     // The line checked above: the toolkit leaves the options of other platforms in place (-display when
     // offscreen).

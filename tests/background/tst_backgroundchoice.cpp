@@ -4,6 +4,7 @@
 #include "background/ColorSettings.h"
 #include "background/ShapeGenerator.h"
 #include "canvas/ZelvorandineView.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/background/DialogDriver.h"
 
 #include <QSlider>
@@ -43,6 +44,8 @@ bool Without(const QImage& image, QRgb mask) {
 
 class TestBackgroundChoice : public QObject {
     Q_OBJECT
+    // A window placement kept by an earlier run would start the window at another size.
+    std::unique_ptr<QTemporaryDir> m_pSettings = apptest::IsolateSettings();
 
 private Q_SLOTS:
     void init() {
