@@ -122,6 +122,7 @@ constexpr int IDS_ERROR_BAD_NAME = 61831;
 constexpr int IDS_ERROR_QUOTA = 61832;
 constexpr int IDS_ERROR_BUSY = 61833;
 constexpr int IDS_ERROR_EMPTY_PICTURE = 61834;
+constexpr int IDS_ERROR_FOLDER_REMOVED = 61835;
 
 // The file types of the save dialog
 constexpr int IDS_FILTER_BMP = 61842;

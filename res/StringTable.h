@@ -120,6 +120,7 @@ inline constexpr StringResource g_stringTable[] = {
     {IDS_ERROR_BAD_NAME, "このﾌｧｲﾙ名は使えません。"},
     {IDS_ERROR_QUOTA, "ﾃﾞｨｽｸの使用量の上限を超えました。"},
     {IDS_ERROR_BUSY, "ﾌｧｲﾙが使用中です。"},
+    {IDS_ERROR_FOLDER_REMOVED, "保存先のﾌｫﾙﾀﾞはもうありません。削除されたか、名前が変わりました。"},
     {IDS_ERROR_EMPTY_PICTURE, "幅または高さが 0 の絵は PNG ﾌｧｲﾙに保存できません。"},
     {IDS_FILTER_BMP, "ビットマップファイル (*.bmp)"},
     {IDS_FILTER_PNG, "PNG ファイル (*.png)"},

@@ -93,7 +93,7 @@ int CRegularFile::CheckWriteTarget(const QString& pathName) {
         return ENOTDIR;
     }
     // A current folder removed while the program stands in it still answers, without any links left.
-    return folder.st_nlink == 0 ? ENOENT : 0;
+    return folder.st_nlink == 0 ? CSystemError::kFolderRemoved : 0;
 }
 
 bool CRegularFile::KeepOwner(int nHandle, const QString& pathName) {

@@ -12,6 +12,8 @@ int StringFor(int nError) {
     switch (nError) {
     case CSystemError::kNotRegularFile:
         return IDS_ERROR_NOT_REGULAR_FILE;
+    case CSystemError::kFolderRemoved:
+        return IDS_ERROR_FOLDER_REMOVED;
     case CSystemError::kEmptyPicture:
         return IDS_ERROR_EMPTY_PICTURE;
     case ENOSPC:

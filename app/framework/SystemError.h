@@ -12,6 +12,8 @@ public:
     static constexpr int kNotRegularFile = -1;
     // Not an error number of the system either: the file type cannot hold a picture without rows or columns.
     static constexpr int kEmptyPicture = -2;
+    // Nor this: the folder the file was to go into has been removed (the program's current folder, say).
+    static constexpr int kFolderRemoved = -3;
 
     static QString Text(int nError);
 };

@@ -314,6 +314,7 @@ private Q_SLOTS:
         QTest::newRow("i/o") << EIO << "ｴﾗｰ";
         QTest::newRow("memory") << ENOMEM << "ﾒﾓﾘ";
         QTest::newRow("not regular") << CSystemError::kNotRegularFile << "通常のﾌｧｲﾙではありません";
+        QTest::newRow("folder removed") << CSystemError::kFolderRemoved << "ﾌｫﾙﾀﾞはもうありません";
         QTest::newRow("empty picture") << CSystemError::kEmptyPicture << "PNG";
         QTest::newRow("not a folder") << ENOTDIR << "ﾌｫﾙﾀﾞではない";
         QTest::newRow("is a folder") << EISDIR << "ﾌｫﾙﾀﾞがあります";

@@ -259,7 +259,7 @@ private Q_SLOTS:
         QCOMPARE(CSafeFile::AbsolutePath("/x/" + name), "/x/" + name);
         QString reason;
         QVERIFY(!CPictureWriter().WritePicture(Picture(7, 5), name, &reason));
-        QCOMPARE(reason, CSystemError::Text(ENOENT));
+        QCOMPARE(reason, CSystemError::Text(CSystemError::kFolderRemoved));
         QVERIFY(!QFileInfo::exists("/" + name));
         QCOMPARE(Snapshot(m_root), QStringList());
     }

@@ -221,7 +221,7 @@ private Q_SLOTS:
         driver.Expect("afxMessageBox", Press(QMessageBox::Ok));
         QVERIFY(Run(ID_FILE_SAVE, driver));
         QVERIFY2(m_text.contains(QDir::toNativeSeparators(In(current + "/" + kUntitled))) &&
-                     m_text.contains(CSystemError::Text(ENOENT)),
+                     m_text.contains(CSystemError::Text(CSystemError::kFolderRemoved)),
                  qPrintable(m_text));
         QCOMPARE(State().mid(3), before);
 
@@ -244,7 +244,8 @@ private Q_SLOTS:
         QTest::newRow("Escape") << int(Escape) << "捨てる絵" << 0;
         QTest::newRow("close box") << int(CloseBox) << "捨てる絵" << 0;
         QTest::newRow("No to replacing") << int(Enter) << "古い絵" << 0;
-        QTest::newRow("Save As into a missing folder") << int(Enter) << "<root>/無い箱/<b>絵</b>.bmp" << ENOENT;
+        QTest::newRow("Save As into a missing folder")
+            << int(Enter) << "<root>/無い箱/<b>絵</b>.bmp" << ENOENT;
         QTest::newRow("Save As PNG into a missing folder") << int(Enter) << "<root>/無い箱/絵.png" << ENOENT;
         QTest::newRow("Save As below a file") << int(Enter) << "<root>/絵の箱/古い絵.bmp/絵.bmp" << ENOTDIR;
         QTest::newRow("Save As onto a pipe")
