@@ -36,16 +36,25 @@ class TestWindowPlacement : public QObject {
 private Q_SLOTS:
     void init() { m_home = IsolateSettings(); }
     void cleanup() {
-        if (AfxGetMainWnd() != nullptr) {
+        if (AfxGetMainWnd() != nullptr)
             StopApp();
-        }
     }
 
-    void firstStartTakesThreeQuartersOfTheScreen() {
+    // The first start takes three quarters of the screen. The window system's own requests (-geometry, a
+    // resize past the screen) are tried end to end.
+    void firstStartAndResizeWithinTheScreen() {
         Start();
         QCOMPARE(Frame()->size(), QSize(Area().width() * 3 / 4, Area().height() * 3 / 4));
+        Frame()->move(Area().topLeft());
+        Frame()->resize(99999, 99999);
+        QCOMPARE(Frame()->frameGeometry().size(), Area().size()); // as large as the screen allows, no larger
+        QVERIFY(Frame()->GetActiveView()->width() < Area().width());
+        Close();
+        Start();
+        QCOMPARE(Area().united(Frame()->frameGeometry()), Area());
     }
 
+    // Size, position and bars come back at the next start, and so does a maximised window.
     void sizePositionAndBarsComeBack() {
         Start();
         const QRect placed(Area().topLeft() + QPoint(40, 30), QSize(500, 350));
@@ -57,13 +66,8 @@ private Q_SLOTS:
         Start();
         QCOMPARE(Frame()->geometry(), placed);
         QCOMPARE(Main()->toolBarArea(Main()->m_wndToolBar), Qt::BottomToolBarArea);
-        QVERIFY(Main()->m_wndToolBar->isVisible());
-        QVERIFY(Main()->m_wndPenBar->isHidden());
-        QVERIFY(!Frame()->FindCommandAction(ID_VIEW_PENBAR)->isChecked());
-    }
-
-    void maximisedComesBackMaximised() {
-        Start();
+        QVERIFY(Main()->m_wndToolBar->isVisible() && Main()->m_wndPenBar->isHidden() &&
+                !Frame()->FindCommandAction(ID_VIEW_PENBAR)->isChecked());
         Frame()->showMaximized();
         QTRY_VERIFY(Frame()->isMaximized());
         Close();
@@ -88,21 +92,8 @@ private Q_SLOTS:
         SaveGeometry(saved);
         Start();
         QCOMPARE(Area().united(Frame()->frameGeometry()), Area()); // wholly on the screen
-        if (size.isValid()) {
+        if (size.isValid())
             QCOMPARE(Frame()->size(), size);
-        }
-    }
-
-    // The window system's own requests (-geometry, a resize past the screen) are tried end to end.
-    void resizeStaysWithinTheScreen() {
-        Start();
-        Frame()->move(Area().topLeft());
-        Frame()->resize(99999, 99999);
-        QCOMPARE(Frame()->frameGeometry().size(), Area().size()); // as large as the screen allows, no larger
-        QVERIFY(Frame()->GetActiveView()->width() < Area().width());
-        Close();
-        Start();
-        QCOMPARE(Area().united(Frame()->frameGeometry()), Area());
     }
 };
 
