@@ -23,7 +23,6 @@ public:
 
     void Expect(const QString& name, Step step) { m_steps.emplace_back(name, std::move(step)); }
     const QStringList& Seen() const { return m_seen; } // the objectNames of the dialogs shown, in order
-    int Count(const QString& name) const { return int(m_seen.count(name)); }
     bool Finished() const { return m_steps.empty() && m_faults.isEmpty(); }
     const QStringList& Faults() const { return m_faults; }
 

@@ -67,7 +67,6 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("answers"); // the splash's (0: none, the timer), then the choices'
         QTest::newRow("Enter; これでいく") << QList<int>{kEnter, IDC_USE_THIS};
         QTest::newRow("the two-second timer; Enter") << QList<int>{0, kEnter};
-        QTest::newRow("描きなおす") << QList<int>{kEsc, IDC_REDRAW, kEnter};
         QTest::newRow("色合い設定") << QList<int>{kEsc, IDC_COLOR_SETTINGS, IDC_USE_THIS};
         QTest::newRow("Escape") << QList<int>{kEsc, kEsc, IDC_USE_THIS};
         QTest::newRow("close box") << QList<int>{kEsc, kCloseBox, IDC_USE_THIS};
