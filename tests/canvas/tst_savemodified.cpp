@@ -141,7 +141,6 @@ private Q_SLOTS:
         };
         QTest::newRow("drag, fine pen")
             << false << etch(ID_PEN_FINE, {{10, 10}, {60, 20}}) << true << untitled;
-        QTest::newRow("click, medium pen") << false << etch(ID_PEN_MEDIUM, {{50, 50}}) << true << untitled;
         QTest::newRow("click, bold pen") << false << etch(ID_PEN_BOLD, {{50, 50}}) << true << untitled;
         QTest::newRow("drag, cover pen")
             << false << etch(ID_PEN_COVER, {{10, 10}, {60, 20}}) << true << untitled;
