@@ -22,16 +22,18 @@ QImage Noise(QSize size, unsigned seed, QRgb pixel = kBack) {
 
 // box's corners are l, t, r, b (a line runs from the first to the second); returns the dirty rectangle.
 QRect Draw(QImage& image, int shape, int pen, const QRect& b) {
-    using Figure = void (CImageSurface::*)(int, int, int, int);
-    const Figure figures[] = {&CImageSurface::Rectangle, &CImageSurface::Ellipse, &CImageSurface::FillBlack};
     CImageSurface dc(image);
     dc.SelectPen({pen, MakeColor(255, 0, 7)});
     dc.SelectBrush(MakeColor(0, 255, 0));
     dc.MoveTo(b.left(), b.top());
-    if (shape == Line)
-        dc.LineTo(b.right(), b.bottom());
+    if (shape == Rect)
+        dc.Rectangle(b.left(), b.top(), b.right(), b.bottom());
+    else if (shape == Ellipse)
+        dc.Ellipse(b.left(), b.top(), b.right(), b.bottom());
+    else if (shape == Black)
+        dc.FillBlack(b.left(), b.top(), b.right(), b.bottom());
     else
-        (dc.*figures[shape])(b.left(), b.top(), b.right(), b.bottom());
+        dc.LineTo(b.right(), b.bottom());
     return dc.TakeDirtyRect();
 }
 
