@@ -99,8 +99,8 @@ private Q_SLOTS:
     }
     void cleanup() {
         StopApp();
-        ::rmdir(QFile::encodeName(m_root) +
-                "/絵\xff"); // the temporary folder cannot remove what it cannot name
+        // The temporary folder cannot remove what it cannot name.
+        ::rmdir(QFile::encodeName(m_root) + "/絵\xff");
     }
 
     void saveAs_data() {
@@ -142,17 +142,15 @@ private Q_SLOTS:
         QTest::addColumn<bool>("bChoosePng"); // the PNG type chosen in the dialog before typing
         QTest::addColumn<QString>("typed");   // empty: the proposal kept
         QTest::addColumn<QString>("file");
-        QTest::newRow("bitmap type, bare name") << false << "海辺"
-                                                << "海辺.bmp";
-        QTest::newRow("PNG type, bare name") << true << "海辺"
-                                             << "海辺.png";
-        QTest::newRow("PNG type, proposal") << true << "" << kUntitled + ".png";
-        QTest::newRow("PNG type, .bmp typed") << true << "海辺.bmp"
-                                              << "海辺.bmp";
-        QTest::newRow("bitmap type, .PNG typed") << false << "海辺.PNG"
-                                                 << "海辺.PNG";
-        QTest::newRow("bitmap type, another suffix") << false << "海辺.txt"
-                                                     << "海辺.txt";
+        const auto row = [](const char* pName, bool bChoosePng, const QString& typed, const QString& file) {
+            QTest::newRow(pName) << bChoosePng << typed << file;
+        };
+        row("bitmap type, bare name", false, "海辺", "海辺.bmp");
+        row("PNG type, bare name", true, "海辺", "海辺.png");
+        row("PNG type, proposal", true, "", kUntitled + ".png");
+        row("PNG type, .bmp typed", true, "海辺.bmp", "海辺.bmp");
+        row("bitmap type, .PNG typed", false, "海辺.PNG", "海辺.PNG");
+        row("bitmap type, another suffix", false, "海辺.txt", "海辺.txt");
     }
 
     // The name decides the file type, for Save As and for the Saves after it; the dialog offers both types
