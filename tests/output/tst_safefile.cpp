@@ -62,11 +62,12 @@ private Q_SLOTS:
     }
 
     void kindsOfFile_data() {
-        QTest::addColumn<QString>("operation"); // reading the file, or writing one in its place
+        // Reading the file or writing one in its place; after a write, the folder: f the name, <new> the
+        // bytes.
+        QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("error");
-        QTest::addColumn<QStringList>(
-            "written"); // the folder after a write: f the name given, <new> its bytes
+        QTest::addColumn<QStringList>("written");
         const auto rows = [](const char* pKind, int nReadError, int nWriteError, const QStringList& written) {
             for (const char* pOperation : {"read", "print into", "bmp", "png"}) {
                 const bool bRead = qstrcmp(pOperation, "read") == 0;
