@@ -12,17 +12,20 @@
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-// Makes at path the kind of file a row names; "link to <kind>" makes that kind beside it and links to it.
+// Makes at path the kind of file a row names; "link to <kind>" makes that kind beside it and links to it by
+// its bare name, so that a link followed from another folder than its own leads nowhere.
 inline bool MakeFile(const QString& kind, const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     if (kind.startsWith("link to ")) {
-        const QString target = kind == "link to device" ? "/dev/null" : path + ".target";
-        const bool bTarget =
-            kind == "link to device" || kind == "link to nothing" || MakeFile(kind.mid(8), target);
-        return bTarget && QFile::link(target, path);
+        // Without root no device can be made, nor could a faulty save replace the system's.
+        const bool bSystemDevice = kind == "link to device" && ::geteuid() != 0;
+        const QString target = bSystemDevice ? "/dev/null" : path + ".target";
+        return (bSystemDevice || MakeFile(kind.mid(8), target)) &&
+               QFile::link(bSystemDevice ? target : QFileInfo(target).fileName(), path);
     }
     if (kind == "regular") {
         QFile file(path);
@@ -33,6 +36,9 @@ inline bool MakeFile(const QString& kind, const QString& path) {
     }
     if (kind == "fifo") {
         return ::mkfifo(name.constData(), 0644) == 0;
+    }
+    if (kind == "device") { // like /dev/null, but our own: a faulty save would replace only this one
+        return ::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
     }
     if (kind == "folder") {
         return QDir().mkdir(path);
@@ -49,7 +55,7 @@ inline bool MakeFile(const QString& kind, const QString& path) {
     return kind == "nothing";
 }
 
-// Every entry below folder with its kind and, for files, its bytes.
+// Every entry below folder (its path from there) with its kind and, for files, its bytes.
 inline QStringList Listing(const QString& folder) {
     QStringList entries;
     for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -60,11 +66,11 @@ inline QStringList Listing(const QString& folder) {
         const QByteArray bytes =
             info.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         entries << QString("%1 %2%3 %4")
-                       .arg(info.fileName(), info.isSymLink() ? "link " : "",
+                       .arg(QDir(folder).relativeFilePath(info.filePath()), info.isSymLink() ? "link " : "",
                             info.isDir()    ? "folder"
                             : info.isFile() ? "file"
                                             : "special",
-                            bytes);
+                            QString::fromLatin1(bytes));
     }
     entries.sort();
     return entries;

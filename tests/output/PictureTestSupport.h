@@ -3,12 +3,9 @@
 
 // Pictures and file checks shared by the tests of the picture files.
 
-#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QStringList>
-#include <QTest>
 
 namespace picturetest {
 
@@ -25,22 +22,6 @@ inline QImage Picture(int nWidth, int nHeight) {
 inline QByteArray Read(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Every file below folder with its bytes, and every link with its target.
-inline QStringList Snapshot(const QString& folder = QStringLiteral(".")) {
-    QStringList entries;
-    for (QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories);
-         it.hasNext();) {
-        const QFileInfo entry(it.next());
-        entries << entry.filePath() + u' ' +
-                       (entry.isSymLink() ? "-> " + entry.symLinkTarget()
-                        : entry.isFile()  ? QString::fromLatin1(Read(entry.filePath()).toBase64())
-                                          : QStringLiteral("(not a file)"));
-    }
-    entries.sort();
-    return entries;
 }
 
 inline bool HavePil() {

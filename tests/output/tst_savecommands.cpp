@@ -2,12 +2,13 @@
 #include "app/framework/SystemError.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/SpecialFiles.h"
 #include "tests/background/DialogDriver.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDirIterator>
 #include <QFileDialog>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -21,12 +22,7 @@ using namespace apptest;
 namespace {
 
 const QString kUntitled = "名称未決定";
-enum EAnswer { Enter, Escape, CancelButton, CloseBox, SaveOnly };
-
-QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+enum EAnswer { Enter, CancelButton, SaveOnly };
 
 // One colour, stopping short of the right and bottom edges: a mirrored, turned or stale picture differs.
 void SetPicture(CZelvorandineView& view, QRgb rgb) {
@@ -60,12 +56,7 @@ class TestSaveCommands : public QObject {
     }
     // Name, title, current folder and every file with its bytes.
     QStringList State() const {
-        QStringList state{View()->m_strName, Caption(), QDir::currentPath()};
-        for (QDirIterator it(m_root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-            QFile file(it.next());
-            state << file.fileName() + (file.open(QIODevice::ReadOnly) ? file.readAll().toBase64() : "?");
-        }
-        return state;
+        return QStringList{View()->m_strName, Caption(), QDir::currentPath()} + Listing(m_root);
     }
     // Types into the name field, which has the focus (or the dialog prefers a file selected in its list).
     CDialogDriver::Step AnswerSaveAs(int answer, const QString& typed) {
@@ -77,10 +68,8 @@ class TestSaveCommands : public QObject {
             pEdit->setText(typed);
             if (answer == CancelButton)
                 pDialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
-            else if (answer == CloseBox)
-                pDialog->close();
             else
-                QTest::keyClick(pEdit, answer == Enter ? Qt::Key_Return : Qt::Key_Escape);
+                QTest::keyClick(pEdit, Qt::Key_Return);
             if (pDialog->isVisible())
                 pDialog->reject(); // still open after No to the overwrite question
         };
@@ -108,7 +97,11 @@ private Q_SLOTS:
         QVERIFY(StartApp({}) && QTest::qWaitForWindowExposed(Frame()));
         SetPicture(*View(), qRgb(200, 40, 10));
     }
-    void cleanup() { StopApp(); }
+    void cleanup() {
+        StopApp();
+        // The temporary folder cannot remove what it cannot name.
+        ::rmdir(QFile::encodeName(m_root) + "/絵\xff");
+    }
 
     void saveAs_data() {
         QTest::addColumn<QString>("typed");
@@ -149,17 +142,15 @@ private Q_SLOTS:
         QTest::addColumn<bool>("bChoosePng"); // the PNG type chosen in the dialog before typing
         QTest::addColumn<QString>("typed");   // empty: the proposal kept
         QTest::addColumn<QString>("file");
-        QTest::newRow("bitmap type, bare name") << false << "海辺"
-                                                << "海辺.bmp";
-        QTest::newRow("PNG type, bare name") << true << "海辺"
-                                             << "海辺.png";
-        QTest::newRow("PNG type, proposal") << true << "" << kUntitled + ".png";
-        QTest::newRow("PNG type, .bmp typed") << true << "海辺.bmp"
-                                              << "海辺.bmp";
-        QTest::newRow("bitmap type, .PNG typed") << false << "海辺.PNG"
-                                                 << "海辺.PNG";
-        QTest::newRow("bitmap type, another suffix") << false << "海辺.txt"
-                                                     << "海辺.txt";
+        const auto row = [](const char* pName, bool bChoosePng, const QString& typed, const QString& file) {
+            QTest::newRow(pName) << bChoosePng << typed << file;
+        };
+        row("bitmap type, bare name", false, "海辺", "海辺.bmp");
+        row("PNG type, bare name", true, "海辺", "海辺.png");
+        row("PNG type, proposal", true, "", kUntitled + ".png");
+        row("PNG type, .bmp typed", true, "海辺.bmp", "海辺.bmp");
+        row("bitmap type, .PNG typed", false, "海辺.PNG", "海辺.PNG");
+        row("bitmap type, another suffix", false, "海辺.txt", "海辺.txt");
     }
 
     // The name decides the file type, for Save As and for the Saves after it; the dialog offers both types
@@ -191,8 +182,7 @@ private Q_SLOTS:
         for (const QRgb rgb : {qRgb(200, 40, 10), qRgb(10, 90, 220)}) { // Save As, then Save
             SetPicture(*View(), rgb);
             QVERIFY(Run(ID_FILE_SAVE, driver) && Holds(In(file)));
-            QCOMPARE(Read(In(file)).startsWith("\x89PNG\r\n\x1a\n"), bPng);
-            QCOMPARE(Read(In(file)).startsWith("BM"), !bPng);
+            QCOMPARE(QImageReader::imageFormat(In(file)), bPng ? "png" : "bmp");
         }
         driver.Expect("saveAsDialog", AnswerSaveAs(CancelButton, "x"));
         QVERIFY(Run(ID_FILE_SAVE_AS, driver));
@@ -241,19 +231,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed"); // also the file an error box names
         QTest::addColumn<int>("error");     // the reason in the error box, 0 for none
         QTest::newRow("Cancel button") << int(CancelButton) << "捨てる絵" << 0;
-        QTest::newRow("Escape") << int(Escape) << "捨てる絵" << 0;
-        QTest::newRow("close box") << int(CloseBox) << "捨てる絵" << 0;
         QTest::newRow("No to replacing") << int(Enter) << "古い絵" << 0;
-        QTest::newRow("Save As into a missing folder")
-            << int(Enter) << "<root>/無い箱/<b>絵</b>.bmp" << ENOENT;
-        QTest::newRow("Save As PNG into a missing folder") << int(Enter) << "<root>/無い箱/絵.png" << ENOENT;
-        QTest::newRow("Save As below a file") << int(Enter) << "<root>/絵の箱/古い絵.bmp/絵.bmp" << ENOTDIR;
         QTest::newRow("Save As onto a pipe")
             << int(Enter) << "<root>/絵の箱/管.bmp" << CSystemError::kNotRegularFile;
         QTest::newRow("Save As into a folder the encoding cannot read")
             << int(Enter) << "<root>/絵" + QString(QChar::ReplacementCharacter) + "/絵.bmp" << EILSEQ;
         // Save keeps the name of the last Save As, which is the file named here.
-        QTest::newRow("Save over the file-size limit") << int(SaveOnly) << "<root>/絵の箱/前.bmp" << EFBIG;
         QTest::newRow("Save PNG over the file-size limit")
             << int(SaveOnly) << "<root>/絵の箱/前.png" << EFBIG;
     }
@@ -281,7 +264,7 @@ private Q_SLOTS:
         if (error != 0)
             driver.Expect("afxMessageBox", Press(QMessageBox::Ok));
         // The dialogs write nothing; a picture in one colour makes a PNG file of little more than 1 KiB.
-        rlimit limit{error != EFBIG ? RLIM_INFINITY : typed.endsWith(".png") ? 128 : 16384, RLIM_INFINITY};
+        rlimit limit{error != EFBIG ? RLIM_INFINITY : 128, RLIM_INFINITY};
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         const bool bRan = Run(answer == SaveOnly ? ID_FILE_SAVE : ID_FILE_SAVE_AS, driver);
         limit.rlim_cur = RLIM_INFINITY;

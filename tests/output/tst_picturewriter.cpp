@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+#include "app/framework/SystemError.h"
+#include "output/PictureWriter.h"
+#include "tests/output/PictureTestSupport.h"
+
+#include <QDataStream>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using namespace picturetest;
+
+namespace {
+
+// The BMP file as the format lays it out: "BM", file size, 0, pixel offset; info size, width, height, 1
+// plane, 24 bits, the rest 0; then the rows, the bottom one first, blue, green, red, padded to four bytes.
+QByteArray ModelBmp(const QImage& picture, int nWidth, int nHeight) {
+    const int nStride = (3 * nWidth + 3) / 4 * 4;
+    QByteArray bmp;
+    QDataStream out(&bmp, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0x4D42) << quint32(54 + nHeight * nStride) << quint32(0) << quint32(54) << quint32(40)
+        << nWidth << nHeight << quint16(1) << quint16(24) << quint64(0) << quint64(0) << quint64(0);
+    const QImage bgr = picture.mirrored().convertToFormat(QImage::Format_BGR888);
+    for (int y = 0; y < nHeight; ++y) {
+        out.writeRawData(reinterpret_cast<const char*>(bgr.constScanLine(y)), 3 * nWidth);
+        out.writeRawData("\0\0\0", nStride - 3 * nWidth);
+    }
+    return bmp;
+}
+
+// The signature and the header chunk of an 8-bit RGB picture without interlacing.
+QByteArray PngStart(int nWidth, int nHeight) {
+    QByteArray start = QByteArray::fromHex("89504e470d0a1a0a0000000d49484452");
+    char size[8];
+    qToBigEndian<quint32>(quint32(nWidth), size);
+    qToBigEndian<quint32>(quint32(nHeight), size + 4);
+    return start + QByteArray(size, 8) + QByteArray::fromHex("0802000000");
+}
+
+} // namespace
+
+class TestPictureWriter : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    bool m_bPil = false;
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        m_bPil = HavePil();
+    }
+
+    void bothFormats_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("bSource"); // without a row source the picture is black
+        for (const int height : {0, 1, 480})
+            for (const int width : {0, 1, 2, 3, 4, 5, 6, 7, 8, 101, 1023})
+                QTest::addRow("%dx%d", width, height) << width << height << (width * height > 0);
+        // 1023 x 480 above already takes several chunks.
+        QTest::newRow("rows wider than a chunk") << 90001 << 3 << true;
+        QTest::newRow("black without a source") << 1023 << 480 << false;
+    }
+
+    // Each written over a larger file, which must leave exactly the new one: the BMP file as the model lays
+    // it out, the PNG file 8-bit RGB, which cannot hold a picture without pixels and then leaves the old
+    // file. Read by Qt and by PIL, both hold the picture.
+    void bothFormats() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(bool, bSource);
+        QImage picture = Picture(width, height);
+        if (!bSource)
+            picture.fill(Qt::black);
+        const bool bEmpty = width * height == 0;
+        for (const QString name : {"picture.bmp", "picture.png"}) {
+            QVERIFY(CPictureWriter().WritePicture(Picture(1100, 480), name));
+            const QByteArray old = Read(name);
+            QString reason;
+            // No image is 1023 x 0: such a picture comes as rows.
+            QCOMPARE(bSource ? CPictureWriter().WritePicture(picture, name, &reason)
+                             : CPictureWriter().WritePicture(width, height, {}, name, &reason),
+                     !bEmpty || name.endsWith("bmp"));
+            if (name.endsWith("bmp"))
+                QCOMPARE(Read(name), ModelBmp(picture, width, height));
+            else if (bEmpty)
+                QVERIFY(reason == CSystemError::Text(CSystemError::kEmptyPicture) && Read(name) == old);
+            else
+                QVERIFY(Read(name).startsWith(PngStart(width, height)));
+            if (bEmpty)
+                continue; // no reader takes a picture without pixels
+            QCOMPARE(QImage(name).convertToFormat(QImage::Format_RGB32), picture);
+            if (m_bPil)
+                QCOMPARE(ReadWithPil(name), picture);
+        }
+        if (!m_bPil && !bEmpty)
+            QSKIP("needs /usr/bin/python3 with PIL");
+    }
+
+    void nameDecidesFormat_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("bPng");
+        for (const char* pName : {"絵.png", "絵.PNG", "絵.Png", "絵.bmp.png"})
+            QTest::newRow(pName) << QString(pName) << true;
+        for (const char* pName : {"絵.bmp", "絵", "絵.png.bmp", "絵.pngx", "絵png", "絵.txt"})
+            QTest::newRow(pName) << QString(pName) << false;
+    }
+
+    // Any name that does not end in ".png" gets the BMP file, byte for byte.
+    void nameDecidesFormat() {
+        QFETCH(QString, name);
+        QFETCH(bool, bPng);
+        const QImage picture = Picture(7, 5);
+        QVERIFY(CPictureWriter().WritePicture(picture, name));
+        if (bPng)
+            QVERIFY(Read(name).startsWith(PngStart(7, 5)));
+        else
+            QCOMPARE(Read(name), ModelBmp(picture, 7, 5));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPictureWriter)
+#include "tst_picturewriter.moc"
