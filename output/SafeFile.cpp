@@ -14,18 +14,6 @@
 
 namespace {
 
-// 0, or the system's error number. File systems that cannot sync at all are no failure.
-int SyncToDisk(int nHandle) {
-#if defined(Q_OS_LINUX)
-    const int nResult = ::fdatasync(nHandle);
-#else
-    const int nResult = ::fsync(nHandle);
-#endif
-    if (nResult == 0 || errno == EINVAL || errno == EROFS)
-        return 0;
-    return errno;
-}
-
 // The error number the last failed call left, or a plain input/output error when it left none.
 int LastError() {
     return errno != 0 ? errno : EIO;
@@ -84,7 +72,7 @@ bool CSafeFile::Commit() {
         return false;
     // commit() syncs as well but ignores the result; a file system that reports a full disk or an I/O error
     // only now must not get to replace the earlier file.
-    if (const int nError = SyncToDisk(m_file.handle()); nError != 0)
+    if (const int nError = CRegularFile::SyncToDisk(m_file.handle()); nError != 0)
         return Fail(nError);
     errno = 0;
     if (!m_file.commit())

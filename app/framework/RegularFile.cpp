@@ -110,3 +110,15 @@ bool CRegularFile::IsRepresentable(const QString& path) {
     // A name the encoding could not read shows as U+FFFD, which encodes to other bytes than the name has.
     return !path.contains(QChar::ReplacementCharacter) && QFile::decodeName(QFile::encodeName(path)) == path;
 }
+
+int CRegularFile::SyncToDisk(int nHandle) {
+#if defined(Q_OS_LINUX)
+    const int nResult = ::fdatasync(nHandle);
+#else
+    const int nResult = ::fsync(nHandle);
+#endif
+    if (nResult == 0 || errno == EINVAL || errno == EROFS) {
+        return 0;
+    }
+    return errno;
+}

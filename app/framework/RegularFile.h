@@ -23,6 +23,10 @@ public:
     // (or there is no such file); the new file is then the writer's own, as any file it makes.
     static bool KeepOwner(int nHandle, const QString& pathName);
 
+    // Sends the data of the file open at nHandle to the disk: 0, or the error number. File systems that
+    // cannot sync at all are no failure.
+    static int SyncToDisk(int nHandle);
+
     // False for a path the file system's encoding cannot hold as it is written, and for one that shows a
     // name the encoding could not read (such a path would name another file).
     static bool IsRepresentable(const QString& path);

@@ -41,9 +41,9 @@ int ExistingMode(const QString& pathName) {
     return static_cast<int>(info.st_mode & 07777);
 }
 
-// 0 when the file's bytes have reached the disk. File systems that cannot sync at all are no failure.
+// 0 when the file's bytes have reached the disk and the handle is closed.
 int SyncAndClose(int nHandle) {
-    int nError = ::fsync(nHandle) == 0 || errno == EINVAL || errno == EROFS ? 0 : errno;
+    int nError = CRegularFile::SyncToDisk(nHandle);
     if (::close(nHandle) != 0 && nError == 0) {
         nError = errno;
     }
