@@ -12,7 +12,6 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -22,20 +21,7 @@
 
 using namespace apptest;
 
-namespace {
-
-// Counts the mouse moves that reach the widgets it watches.
-struct SMoveCounter : QObject {
-    bool eventFilter(QObject*, QEvent* e) override {
-        m_nMoves += e->type() == QEvent::MouseMove;
-        return false;
-    }
-    int m_nMoves = 0;
-};
-
-} // namespace
-
-// The running program: its main window's menus, keys, bars, commands and dialogs, its command line, start-up.
+// The running program: its main window's bars, commands and dialogs, its command line, start-up.
 class TestMainFrame : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_home = IsolateSettings();
@@ -60,7 +46,6 @@ private Q_SLOTS:
         theApp.InitApplication(); // the program's own fonts, which the dialog labels must fit
         QVERIFY(StartApp({}));
         QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-        QCOMPARE(Caption(), QString::fromUtf8("無題 - Zelvorandine"));
     }
     // Without a window manager nothing gives the activation back after a dialog; keys need it.
     void init() {
@@ -69,56 +54,16 @@ private Q_SLOTS:
     }
     void cleanupTestCase() { StopApp(); }
 
-    void menus_data() {
-        QTest::addColumn<QString>("items"); // title, then command id and text; "-" a separator
-        QTest::newRow("File")
-            << "ﾌｧｲﾙ(&F)|57600 新規作成(&N)\tCtrl+N|57603 上書き保存(&S)\tCtrl+S|"
-               "57604 名前を付けて保存(&A)...|-|57607 印刷(&P)...\tCtrl+P|57609 印刷ﾌﾟﾚﾋﾞｭｰ(&V)|"
-               "57606 ﾌﾟﾘﾝﾀの設定(&R)...|-|57616 最近使ったﾌｧｲﾙ (greyed)|-|57665 ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)";
-        QTest::newRow("View") << "表示(&V)|59392 ﾂｰﾙ ﾊﾞｰ(&T)|59393 ｽﾃｰﾀｽ ﾊﾞｰ(&S)|32780 描画設定";
-        QTest::newRow("Help") << "ﾍﾙﾌﾟ(&H)|57664 Zelvorandine のﾊﾞｰｼﾞｮﾝ情報(&A)...";
-    }
-
-    void menus() {
-        QMenu* pMenu = Frame()->GetMenu(QStringList{"File", "View", "Help"}.indexOf(QTest::currentDataTag()));
-        Q_EMIT pMenu->aboutToShow(); // what the user sees when it opens
-        QStringList items{pMenu->title()};
-        for (QAction* a : pMenu->actions()) {
-            const QString item = QString("%1 %2").arg(a->data().toInt()).arg(a->text());
-            if (a->isVisible())
-                items << (a->isSeparator() ? "-" : a->isEnabled() ? item : item + " (greyed)");
-        }
-        QTEST(items.join('|'), "items");
-        QCOMPARE(Frame()->menuBar()->actions().size(), 3);
-    }
-
-    // Each command's keys in the accelerator table's order, and no other key.
-    void accelerators() {
-        QStringList keys;
-        for (QAction* a : Frame()->findChildren<QAction*>())
-            if (!a->shortcuts().isEmpty())
-                keys << QString::number(a->data().toInt()) + '=' + QKeySequence::listToString(a->shortcuts());
-        keys.sort();
-        QCOMPARE(keys.join(' '),
-                 "57600=Ctrl+N 57601=Ctrl+O 57603=Ctrl+S 57607=Ctrl+P 57634=Ctrl+C; Ctrl+Ins "
-                 "57635=Ctrl+X; Shift+Del 57637=Ctrl+V; Shift+Ins 57643=Ctrl+Z; Alt+Backspace "
-                 "57669=Shift+F1 57670=F1 57680=F6 57681=Shift+F6");
-    }
-
     void buttons_data() {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("tips"); // status tip|tooltip: the prompt's two parts
         QTest::newRow("New") << ID_FILE_NEW << "新規にﾌｧｲﾙを作成|新規ﾌｧｲﾙ";
-        QTest::newRow("Save") << ID_FILE_SAVE << "作業中のﾌｧｲﾙを上書きして保存|保存";
-        QTest::newRow("Print") << ID_FILE_PRINT << "作業中のﾌｧｲﾙを印刷|印刷";
-        QTest::newRow("About") << ID_APP_ABOUT << "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示|ﾊﾞｰｼﾞｮﾝ情報";
-        for (int id : {ID_PEN_FINE, ID_PEN_MEDIUM, ID_PEN_BOLD, ID_PEN_COVER})
-            QTest::addRow("pen %d", id) << id << "|";
+        QTest::newRow("pen") << ID_PEN_FINE << "|";
     }
 
     void buttons() {
         QFETCH(int, id);
-        QToolBar* bar = id >= ID_PEN_FINE && id <= ID_PEN_COVER ? Main()->m_wndPenBar : Main()->m_wndToolBar;
+        QToolBar* bar = id == ID_PEN_FINE ? Main()->m_wndPenBar : Main()->m_wndToolBar;
         QWidget* button = bar->widgetForAction(Frame()->FindCommandAction(id));
         QVERIFY(button != nullptr);
         QToolTip::hideText();
@@ -129,37 +74,29 @@ private Q_SLOTS:
     }
 
     void toggles_data() {
-        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("id"); // 0: the close box of the pen bar floated
         QTest::addColumn<QString>("bars");
         // Both toolbars carry 59392; its item acts on the standard one.
         QTest::newRow("standard toolbar") << ID_VIEW_TOOLBAR << " 00 11 11";
         QTest::newRow("status bar") << ID_VIEW_STATUS_BAR << " 11 00 11";
         QTest::newRow("pen bar") << ID_VIEW_PENBAR << " 11 11 00";
+        QTest::newRow("floating pen bar's close box") << 0 << " 11 11 00";
     }
 
+    // Each bar hidden, then shown again from its View item.
     void toggles() {
         QFETCH(int, id);
-        Frame()->FindCommandAction(id)->trigger();
+        Q_EMIT Main()->m_wndPenBar->topLevelChanged(id == 0);
+        QAction* hide = id != 0 ? Frame()->FindCommandAction(id)
+                                : Main()->m_wndPenBar->findChild<QAction*>("closeFloatingBar");
+        QVERIFY(hide != nullptr && hide->isVisible());
+        hide->trigger();
         QTEST(Bars(), "bars");
-        Frame()->FindCommandAction(id)->trigger();
-        QCOMPARE(Bars(), " 11 11 11");
-    }
-
-    void floatingPenBarClosed() {
-        Q_EMIT Main()->m_wndPenBar->topLevelChanged(true);
-        auto* closeBox = Main()->m_wndPenBar->findChild<QAction*>("closeFloatingBar");
-        QVERIFY(closeBox != nullptr && closeBox->isVisible());
-        closeBox->trigger();
-        QCOMPARE(Bars(), " 11 11 00");
-        Frame()->FindCommandAction(ID_VIEW_PENBAR)->trigger();
+        Frame()->FindCommandAction(id != 0 ? id : ID_VIEW_PENBAR)->trigger();
         QCOMPARE(Bars(), " 11 11 11");
     }
 
     void statusBarAndHelp() {
-        QList<int> panes;
-        for (int i = 0; i < Main()->m_wndStatusBar->GetCount(); ++i)
-            panes << Main()->m_wndStatusBar->GetItemID(i);
-        QCOMPARE(panes, QList<int>({0, 59142, 59137, 59138, 59139})); // message, kana, caps, num, scroll lock
         QCOMPARE(Pane0(), m_idleText);
         QTest::keySequence(Frame(), QKeySequence(Qt::Key_F1));
         auto* window = Frame()->findChild<QWidget*>("helpWindow");
@@ -179,7 +116,6 @@ private Q_SLOTS:
         QTest::newRow("status bar's message pane") << "pane" << false << true;
         QTest::newRow("status bar's message pane, after a click") << "pane" << true << true;
         QTest::newRow("toolbar's empty end") << "toolbar" << false << true;
-        QTest::newRow("pen bar's empty end") << "penbar" << false << true;
         QTest::newRow("toolbar button") << "button" << false << false;
     }
     // The toolkit gives a drag to the widget that took the press. One that starts on the frame's background
@@ -190,12 +126,11 @@ private Q_SLOTS:
         QFETCH(bool, after_click);
         QFETCH(bool, draws);
         CZelvorandineView* view = View();
-        const QSize size = view->size();
-        view->m_bmpColor = view->m_bmpCover = QImage(size, QImage::Format_RGB32);
+        view->m_bmpColor = view->m_bmpCover = QImage(view->size(), QImage::Format_RGB32);
         view->m_bmpColor.fill(qRgb(40, 200, 90));
         view->m_bmpCover.fill(Qt::black);
-        view->m_nLayerWidth = size.width();
-        view->m_nLayerHeight = size.height();
+        view->m_nLayerWidth = view->width();
+        view->m_nLayerHeight = view->height();
         view->m_bReady = 1;
         Frame()->SendCommand(ID_PEN_BOLD);
         QWindow* window = Frame()->windowHandle();
@@ -207,26 +142,18 @@ private Q_SLOTS:
         QTest::mouseRelease(window, Qt::LeftButton, {}, in(view, after_click ? a : b));
         const QPoint end = after_click ? a : b;
 
-        QToolBar* toolBar = Main()->m_wndToolBar;
-        QToolBar* penBar = Main()->m_wndPenBar;
-        QWidget* pane = Main()->m_wndStatusBar->GetPane(0);
-        QWidget* pressed = start == "pane"      ? pane
+        CToolBar* toolBar = Main()->m_wndToolBar;
+        QWidget* pressed = start == "pane"      ? Main()->m_wndStatusBar->GetPane(0)
                            : start == "toolbar" ? toolBar
-                           : start == "penbar"  ? penBar
-                                                : Main()->m_wndToolBar->GetButton(ID_APP_ABOUT);
-        const QPoint at = start == "pane"      ? pane->rect().center()
-                          : start == "toolbar" ? QPoint(toolBar->width() - 3, toolBar->height() / 2)
-                          : start == "penbar"  ? QPoint(penBar->width() / 2, penBar->height() - 3)
-                                               : pressed->rect().center();
+                                                : toolBar->GetButton(ID_APP_ABOUT);
+        const QPoint at = start == "toolbar" ? QPoint(toolBar->width() - 3, toolBar->height() / 2)
+                                             : pressed->rect().center();
         QCOMPARE(Frame()->childAt(in(pressed, at)), pressed);
         const QImage before = view->m_bmpCover.copy();
-        SMoveCounter counter;
-        pressed->installEventFilter(&counter);
         QTest::mousePress(window, Qt::LeftButton, {}, in(pressed, at));
         QTest::mouseMove(window, in(view, c));
         QTest::mouseMove(window, in(view, d));
         QTest::mouseRelease(window, Qt::LeftButton, {}, in(view, d));
-        QCOMPARE(counter.m_nMoves, 2);                      // the widget pressed kept the drag
         for (QPoint p : {(end + c) / 2, c, (c + d) / 2, d}) // the first on the way from the stroke's end
             QVERIFY2((view->m_bmpCover.pixel(p) == view->m_bmpColor.pixel(p)) == draws,
                      qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
@@ -235,65 +162,34 @@ private Q_SLOTS:
 
     void routing_data() {
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("owners");
-        const QList<std::pair<const char*, QList<int>>> map = {
-            {"view app", {ID_FILE_NEW}},
-            {"view",
-             {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT, ID_PEN_FINE, ID_PEN_MEDIUM, ID_PEN_BOLD,
-              ID_PEN_COVER, ID_BACKGROUND_SETTINGS, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT,
-              ID_FILE_PRINT_PREVIEW}},
-            {"frame",
-             {ID_VIEW_PENBAR, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_HELP_FINDER, ID_CONTEXT_HELP, ID_HELP,
-              ID_DEFAULT_HELP}},
-            {"app", {ID_APP_ABOUT, ID_FILE_OPEN, ID_FILE_PRINT_SETUP, ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16}},
-            {"",
-             {ID_EDIT_COPY, ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_NEXT_PANE, ID_PREV_PANE,
-              ID_FILE_MRU_FILE16 + 1}}};
-        for (const auto& [owners, ids] : map)
-            for (int id : ids)
-                QTest::addRow("%d %s", id, owners) << id << owners;
+        QTest::addColumn<bool>("handled");
+        QTest::newRow("last recent file") << ID_FILE_MRU_FILE16 << true;
+        QTest::newRow("past the recent files") << ID_FILE_MRU_FILE16 + 1 << false;
+        QTest::newRow("copy: keys, but nobody's") << ID_EDIT_COPY << false;
     }
 
-    // Each object alone, through its own map and its bases', then the whole road.
+    // A command nobody takes is greyed, its keys too; the recent-file entries end at the sixteenth. (The
+    // commands run elsewhere here show that each owner is reached.)
     void routing() {
         QFETCH(int, id);
-        QFETCH(QString, owners);
-        const auto P = CmdCode::Probe;
-        const QStringList owns{Frame()->GetActiveView()->OnCmdMsg(id, P, nullptr) ? "view" : "",
-                               Frame()->GetActiveDocument()->OnCmdMsg(id, P, nullptr) ? "document" : "",
-                               Frame()->CCmdTarget::OnCmdMsg(id, P, nullptr) ? "frame" : "",
-                               theApp.OnCmdMsg(id, P, nullptr) ? "app" : ""};
-        QCOMPARE(owns.join(' ').simplified(), owners);
-        QCOMPARE(Frame()->OnCmdMsg(id, P, nullptr), !owners.isEmpty());
-        if (owners.isEmpty()) { // nothing runs, and its item and keys are greyed
-            Frame()->UpdateCommandUI();
-            QAction* action = Frame()->FindCommandAction(id);
-            QVERIFY(!Frame()->OnCmdMsg(id, CmdCode::Command, nullptr) && !Frame()->IsCommandEnabled(id));
-            QVERIFY(action == nullptr || !action->isEnabled());
-        }
+        QFETCH(bool, handled);
+        QCOMPARE(Frame()->OnCmdMsg(id, CmdCode::Probe, nullptr), handled);
+        Frame()->UpdateCommandUI();
+        QAction* action = Frame()->FindCommandAction(id);
+        QVERIFY(handled || (!Frame()->IsCommandEnabled(id) && (action == nullptr || !action->isEnabled())));
     }
 
-    void about_data() {
-        QTest::addColumn<int>("key"); // 0: the OK button clicked
-        QTest::newRow("OK") << 0;
-        QTest::newRow("Enter") << int(Qt::Key_Return);
-        QTest::newRow("Escape") << int(Qt::Key_Escape);
-    }
-
+    // Enter presses the focused OK button.
     void about() {
-        QFETCH(int, key);
-        const QString caption = Caption();
         QSize size;
         auto seen = DriveNextModal([&](QWidget* w) {
             size = w->size();
-            key == 0 ? QTest::mouseClick(w->findChild<QPushButton*>(QString("control%1").arg(IDOK)),
-                                         Qt::LeftButton)
-                     : QTest::keyClick(w->focusWidget() != nullptr ? w->focusWidget() : w, Qt::Key(key));
+            QTest::keyClick(w->focusWidget() != nullptr ? w->focusWidget() : w, Qt::Key_Return);
         });
         Frame()->SendCommand(ID_APP_ABOUT);
         QCOMPARE(*seen, QStringLiteral("CAboutDlg"));
         QCOMPARE(size, QSize(411, 83)); // 235 x 55 dialog units
-        QVERIFY(!QApplication::activeModalWidget() && Caption() == caption);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
     void labelsShowTheirWholeText() {
@@ -331,60 +227,48 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(before));
         QVERIFY(theApp.OpenDocumentFile(kept) && QFile::remove(gone));
         seen = DriveNextModal();
-        Frame()->SendCommand(ID_FILE_MRU_FILE1 + 1);
-        QVERIFY2(seen->startsWith("QMessageBox: ") && seen->contains(gone), qPrintable(*seen));
-        QVERIFY(RecentFiles().value(0) == kept && !RecentFiles().contains(gone));
+        Frame()->SendCommand(ID_FILE_MRU_FILE1 + 1); // the second entry, gone meanwhile
+        QVERIFY2(seen->contains(gone) && RecentFiles() == QStringList{kept}, qPrintable(*seen));
     }
 
     // The real program (built above tests/) started from its command line, without any display.
     void commandLine_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("argument");
         QTest::addColumn<QString>("output"); // the start of standard output|standard error
         QTest::newRow("--version")
-            << QStringList{"--version"} << 0
+            << "--version"
             << "Zelvorandine 1.0.0.1\nCopyright (C) 2026 The Zelvorandine developers\n"
                "MIT ﾗｲｾﾝｽのもとで、誰でも無償で使用、複製、改変、再配布できます。無保証です。\n|";
-        QTest::newRow("--help") << QStringList{"--help"} << 0 << "使い方: zelvorandine";
-        // No printer has this name: a name ending in .pdf prints into that file.
-        QTest::newRow("/pt to a PDF")
-            << QStringList{"-platform", "offscreen", "/pt", "p.bmp", "out.pdf"} << 0 << "|";
+        QTest::newRow("--help") << "--help"
+                                << "使い方: zelvorandine";
     }
 
     void commandLine() {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, argument);
         QFETCH(QString, output);
-        QVERIFY(QFile(m_files.filePath("p.bmp")).open(QIODevice::WriteOnly));
         QProcess process;
-        process.setWorkingDirectory(m_files.path());
-        process.start("env", QStringList{"-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-                                         QCoreApplication::applicationDirPath() + "/../../zelvorandine"} +
-                                 arguments);
+        process.start("env", {"-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                              QCoreApplication::applicationDirPath() + "/../../zelvorandine", argument});
         QVERIFY(process.waitForFinished(15000) && process.exitStatus() == QProcess::NormalExit);
-        QTEST(process.exitCode(), "exitCode");
+        QCOMPARE(process.exitCode(), 0);
         const QString all =
             QString::fromLocal8Bit(process.readAllStandardOutput() + '|' + process.readAllStandardError());
         QVERIFY2(all.startsWith(output), qPrintable(all));
-        QFile pdf(m_files.filePath("out.pdf"));
-        QVERIFY(!arguments.contains("/pt") || (pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-"));
     }
 
+    // A missing file leaves no window shown (its message and exit status are the special-input tests'
+    // concern); a file's name, "[*]" included, is the caption, and it heads the recent files.
     void startWithFile() {
-        StopApp();
-        const QString path = m_files.filePath(QString::fromUtf8("絵 [*].bmp"));
-        QVERIFY(QFile(path).open(QIODevice::WriteOnly));
-        QVERIFY(StartApp({path}));
-        QCOMPARE(Caption(), QString::fromUtf8("絵 [*].bmp - Zelvorandine"));
-        QCOMPARE(RecentFiles().value(0), path);
-    }
-
-    // The message and the exit status are the special-input tests' concern; here no window may stay shown.
-    void startWithMissingFile() {
         StopApp();
         auto seen = DriveNextModal();
         QVERIFY(!StartApp({m_files.filePath("no/such.bmp")}) && seen->startsWith("QMessageBox: "));
         const QWidgetList windows = QApplication::topLevelWidgets();
         QVERIFY(std::none_of(windows.begin(), windows.end(), std::mem_fn(&QWidget::isVisible)));
+        StopApp();
+        const QString path = m_files.filePath(QString::fromUtf8("絵 [*].bmp"));
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly) && StartApp({path}));
+        QCOMPARE(Caption(), QString::fromUtf8("絵 [*].bmp - Zelvorandine"));
+        QCOMPARE(RecentFiles().value(0), path);
     }
 };
 
