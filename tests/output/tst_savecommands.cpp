@@ -162,8 +162,6 @@ private Q_SLOTS:
                  qPrintable(m_text));
         driver.Expect("saveAsDialog", AnswerSaveAs("海辺"));
         QVERIFY(Run(ID_FILE_SAVE_AS, driver));
-        QCOMPARE(m_dialog.value(0), In("箱"));
-        QVERIFY(Holds(In("箱/海辺.bmp")));
         QCOMPARE(State().mid(0, 3), (QStringList{"海辺.bmp", "海辺.bmp", In("箱")}));
     }
 };
