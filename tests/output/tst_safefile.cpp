@@ -65,8 +65,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name"); // what is used; ext stands for the extension
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("fault"); // a command, split at "|", that runs the write, or a full tmpfs
-        QTest::addColumn<QStringList>(
-            "written"); // the folder after (f the name, <new> the bytes); {}: unchanged
+        // The folder after the write (f the name, <new> the bytes); {}: unchanged.
+        QTest::addColumn<QStringList>("written");
         const auto kinds = [](const char* pKind, int nReadError, int nWriteError, const QStringList& written,
                               const QString& name = "f.ext", const QString& kind = {}) {
             for (const QString operation : {"read", "print into", "bmp", "png"}) {
