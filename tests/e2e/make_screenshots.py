@@ -3,7 +3,9 @@
 
 import itertools, math, os
 
-from e2e_support import CHOICE, SETTINGS, check, main
+from e2e_support import CHOICE, check, main
+
+SETTINGS = "背景の設定"
 
 
 def pens(s, screen, view):
