@@ -10,6 +10,8 @@ namespace {
 
 constexpr QRgb kBack = 0xFF202080u, kPen = 0xFFFF0007u, kBrush = 0xFF00FF00u;
 enum EShape { Rect, Ellipse, Black, Line };
+constexpr void (CImageSurface::*kFigures[])(int, int, int, int) = {
+    &CImageSurface::Rectangle, &CImageSurface::Ellipse, &CImageSurface::FillBlack};
 
 // Random colours, or every pixel `pixel` when seed is 0.
 QImage Noise(QSize size, unsigned seed, QRgb pixel = kBack) {
@@ -26,14 +28,10 @@ QRect Draw(QImage& image, int shape, int pen, const QRect& b) {
     dc.SelectPen({pen, MakeColor(255, 0, 7)});
     dc.SelectBrush(MakeColor(0, 255, 0));
     dc.MoveTo(b.left(), b.top());
-    if (shape == Rect)
-        dc.Rectangle(b.left(), b.top(), b.right(), b.bottom());
-    else if (shape == Ellipse)
-        dc.Ellipse(b.left(), b.top(), b.right(), b.bottom());
-    else if (shape == Black)
-        dc.FillBlack(b.left(), b.top(), b.right(), b.bottom());
-    else
+    if (shape == Line)
         dc.LineTo(b.right(), b.bottom());
+    else
+        (dc.*kFigures[shape])(b.left(), b.top(), b.right(), b.bottom());
     return dc.TakeDirtyRect();
 }
 
@@ -60,32 +58,25 @@ private Q_SLOTS:
         QTest::addColumn<int>("pen");
         QTest::addColumn<QRect>("box");
         QTest::addColumn<QString>("want"); // empty: only compared with a larger image
-        const QString five = "......../.PPPPP../.PBBBP../.PBBBP../.PPPPP../......../";
-        QTest::newRow("rectangle: columns l..r-1, rows t..b-1") << +Rect << 1 << QRect(1, 1, 6, 5) << five;
-        QTest::newRow("rectangle: corners swapped") << +Rect << 1 << QRect(6, 5, -4, -3) << five;
+        QTest::newRow("rectangle: corners swapped, columns l..r-1, rows t..b-1")
+            << +Rect << 1 << QRect(6, 5, -4, -3) << "......../.PPPPP../.PBBBP../.PBBBP../.PPPPP../......../";
         QTest::newRow("ellipse 7x7") << +Ellipse << 1 << QRect(0, 0, 8, 8)
                                      << "..PPP../.PBBBP./PBBBBBP/PBBBBBP/PBBBBBP/.PBBBP./..PPP../";
         QTest::newRow("black, corners swapped")
             << +Black << 1 << QRect(4, 3, -2, -1) << "....../.###../.###../....../";
-        const auto line = [](const char* name, int pen, QPoint from, QPoint to, const char* want) {
-            QTest::newRow(name) << +Line << pen << QRect(from, to) << QString(want);
-        };
-        line("line: end left out", 1, {0, 0}, {6, 2}, "PP...../..PPP../.....P./");
+        QTest::newRow("line: end left out")
+            << +Line << 1 << QRect(QPoint(0, 0), QPoint(6, 2)) << "PP...../..PPP../.....P./";
         // An even pen has no middle pixel: its extra row or column lies right of and below the points.
-        line("line: pen 2, two rows thick", 2, {2, 2}, {6, 2},
-             "........../........../..PPPPPP../..PPPPPP../........../........../");
-        line("line: pen 4, rising", 4, {2, 6}, {6, 2},
-             "........./......PP./.....PPPP/....PPPPP/...PPPPP./..PPPPP../.PPPPP.../.PPPP..../..PP...../");
-        line("dot: pen 4", 4, {3, 3}, {3, 3},
-             "......../......../...PP.../..PPPP../..PPPP../...PP.../......../......../");
+        QTest::newRow("line: pen 4, rising")
+            << +Line << 4 << QRect(QPoint(2, 6), QPoint(6, 2))
+            << "........./......PP./.....PPPP/....PPPPP/...PPPPP./..PPPPP../.PPPPP.../.PPPP..../..PP...../";
         const int far = 1 << 30;
         for (QRect box :
              {QRect(-5, -7, 15, 13), QRect(20, 25, 20, 20), QRect(-20, -30, 75, 80), QRect(-40, 5, 9, 9),
               QRect(QPoint(33, 29), QPoint(-4, 1)), QRect(QPoint(-far, -far), QPoint(far, far))})
             for (int shape : {Rect, Ellipse, Black, Line})
                 for (int pen : {1, 4, 5})
-                    QTest::addRow("shape %d, pen %d, %d,%d to %d,%d", shape, pen, box.left(), box.top(),
-                                  box.right(), box.bottom())
+                    QTest::addRow("shape %d, pen %d, from %d,%d", shape, pen, box.left(), box.top())
                         << shape << pen << box << QString();
     }
     // Whatever lies outside the image is cut off exactly on every side, also far away: the image shows what
