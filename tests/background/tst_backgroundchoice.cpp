@@ -37,21 +37,17 @@ class TestBackgroundChoice : public QObject {
 
 private Q_SLOTS:
     void init() { g_generator.m_nContrast = 200; } // not what a cancelled visit leaves
-    void cleanup() {
-        if (AfxGetMainWnd() != nullptr)
-            theApp.ExitInstance();
-    }
+    void cleanup() { apptest::StopApp(); }
 
     // The program's first paint runs the splash, ended by a key or its timer. Then come the choices, one per
     // showing, each a new background; the settings answers (色合い設定, Escape, close box) open the settings.
     void session_data() {
         QTest::addColumn<QList<int>>("answers"); // the splash's (0: none, the timer), then the choices'
-        QTest::newRow("Enter; これでいく") << QList<int>{kEnter, IDC_USE_THIS};
-        QTest::newRow("the two-second timer; Enter") << QList<int>{0, kEnter};
-        QTest::newRow("each way to the settings")
-            << QList<int>{kEsc, IDC_COLOR_SETTINGS, kEsc, kCloseBox, IDC_USE_THIS};
-        QTest::newRow("resized, then the 100th 描きなおす")
-            << QList<int>{kEsc, kResizeThenRedraw} + QList<int>(99, IDC_REDRAW);
+        using L = QList<int>;
+        QTest::newRow("Enter; これでいく") << L{kEnter, IDC_USE_THIS};
+        QTest::newRow("the two-second timer; Enter") << L{0, kEnter};
+        QTest::newRow("each way to settings") << L{kEsc, IDC_COLOR_SETTINGS, kEsc, kCloseBox, IDC_USE_THIS};
+        QTest::newRow("resized, then the 100th 描きなおす") << L{kEsc, kResizeThenRedraw} + L(99, IDC_REDRAW);
     }
     void session() {
         QFETCH(QList<int>, answers);
@@ -59,11 +55,9 @@ private Q_SLOTS:
         CZelvorandineView::s_bFirstPaintDone = false;
         theApp.SetArguments({});
         const auto start = std::chrono::steady_clock::now();
-        CZelvorandineView* pView = nullptr;
         QList<QImage> offered;
         CDialogDriver driver;
         driver.Expect(kSplash, [&](QDialog* pDialog) {
-            pView = qobject_cast<CZelvorandineView*>(AfxGetMainWnd()->GetActiveView());
             if (key != 0)
                 Act(pDialog, {key});
             QVERIFY(pDialog->isHidden() == (key != 0));
@@ -71,24 +65,24 @@ private Q_SLOTS:
         for (int nAnswer : answers) {
             driver.Expect(kChoice, [&, nAnswer](QDialog* pDialog) {
                 QVERIFY(key != 0 || std::chrono::steady_clock::now() - start >= std::chrono::seconds(2));
-                offered.append(pView->m_bmpColor);
+                offered.append(apptest::View()->m_bmpColor);
                 QCOMPARE(pDialog->focusWidget(), CDialogDriver::Button(pDialog, IDC_USE_THIS));
                 if (nAnswer == kResizeThenRedraw)
                     AfxGetMainWnd()->resize(AfxGetMainWnd()->size() + QSize(60, 20));
                 Act(pDialog, {nAnswer == kResizeThenRedraw ? IDC_REDRAW : nAnswer});
             });
             if (nAnswer == IDC_COLOR_SETTINGS || nAnswer == kEsc || nAnswer == kCloseBox)
-                driver.Expect(kSettings, [](QDialog* pDialog) { Act(pDialog, {IDC_SETTINGS_DONE}); });
+                driver.Expect(kSettings, CDialogDriver::Click(IDC_SETTINGS_DONE));
         }
         QVERIFY(theApp.InitInstance());
-        QTRY_VERIFY(driver.Finished() && pView->m_bReady == 1);
+        QTRY_VERIFY(driver.Finished() && apptest::View()->m_bReady == 1);
         for (int i = 0; i < offered.size(); ++i) {
             QVERIFY(i == 0 || offered[i] != offered[i - 1]);
             QCOMPARE(offered[i].size() != offered[0].size(), i > 0 && answers[0] == kResizeThenRedraw);
         }
-        QCOMPARE(pView->m_bmpColor.convertToFormat(QImage::Format_RGB32), offered.last());
+        QCOMPARE(apptest::View()->m_bmpColor.convertToFormat(QImage::Format_RGB32), offered.last());
 
-        pView->repaint(); // a later paint shows no dialog
+        apptest::View()->repaint(); // a later paint shows no dialog
         QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u'\n')));
     }
 
@@ -99,16 +93,15 @@ private Q_SLOTS:
     void settings_data() {
         for (const char* pColumn : {"stored", "actions", "expected"})
             QTest::addColumn<QList<int>>(pColumn);
-        const QList<int> start{255, 255, 255, 400};
+        using L = QList<int>;
+        const L start{255, 255, 255, 400};
         QTest::newRow("tab order, ends, 0 .. 725")
-            << start << QList<int>{kTab, kHome, kTab, kTab, kHome, kTab, kTab, kEnd, kEnter}
-            << QList<int>{0, 255, 0, 725};
+            << start << L{kTab, kHome, kTab, kTab, kHome, kTab, kTab, kEnd, kEnter} << L{0, 255, 0, 725};
         QTest::newRow("ceilings below 40: 0 .. 0")
-            << QList<int>{10, 10, 10, 400} << QList<int>{kTab, kTab, kTab, kTab, kTab, kEnd, kEnter}
-            << QList<int>{10, 10, 10, 0};
-        QTest::newRow("close box") << start << QList<int>{kTab, kHome, kCloseBox} << start;
+            << L{10, 10, 10, 400} << L{kTab, kTab, kTab, kTab, kTab, kEnd, kEnter} << L{10, 10, 10, 0};
+        QTest::newRow("close box") << start << L{kTab, kHome, kCloseBox} << start;
         QTest::newRow("round to ｷｬﾝｾﾙ")
-            << start << QList<int>{kTab, kHome, kTab, kTab, kTab, kTab, kTab, kEnter} << start;
+            << start << L{kTab, kHome, kTab, kTab, kTab, kTab, kTab, kEnter} << start;
     }
     void settings() {
         QFETCH(QList<int>, stored);
