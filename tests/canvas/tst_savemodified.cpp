@@ -34,7 +34,7 @@ void Etch(int nPen, const QList<QPoint>& points) {
 // Types a path into the save dialog's name field and presses Enter; an empty path cancels the dialog.
 void AnswerSaveAs(QDialog* pDialog, const QString& typed) {
     if (typed.isEmpty())
-        return pDialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+        return pDialog->reject();
     auto* pEdit = pDialog->findChild<QLineEdit*>("fileNameEdit");
     QApplication::setActiveWindow(pDialog); // offscreen, nothing activates it
     pEdit->setFocus(Qt::OtherFocusReason);
@@ -91,7 +91,6 @@ private Q_SLOTS:
             QTest::newRow(pName) << int(road) << int(answer);
         };
         // Exit and the close box share the frame's close; each road once goes on and once stays.
-        row("Exit, unmodified", Exit, Unmodified);
         row("Exit, 保存 by Enter, Save As writes", Exit, SaveAsOk);
         row("Exit, キャンセル", Exit, Cancel);
         row("close box, 保存 after a Save As, Save writes", CloseBox, SaveOk);
@@ -176,11 +175,8 @@ private Q_SLOTS:
         QVERIFY(View()->IsModified() != bGoesOn && Frame()->isWindowModified() != bGoesOn);
         QCOMPARE(QImage(written).convertToFormat(QImage::Format_RGB32) == picture,
                  answer == SaveAsOk || answer == SaveOk);
-        if (!bGoesOn) {
-            QCOMPARE(View()->m_bmpCover, picture);
-            QCOMPARE(View()->m_strName, name);
-            QCOMPARE(Caption(), caption);
-        }
+        if (!bGoesOn)
+            QVERIFY(View()->m_bmpCover == picture && View()->m_strName == name && Caption() == caption);
     }
 };
 
