@@ -28,10 +28,13 @@ QRect Draw(QImage& image, int shape, int pen, const QRect& b) {
     dc.SelectPen({pen, MakeColor(255, 0, 7)});
     dc.SelectBrush(MakeColor(0, 255, 0));
     dc.MoveTo(b.left(), b.top());
-    if (shape == Line)
+    if (shape == Line) {
         dc.LineTo(b.right(), b.bottom());
-    else
-        (dc.*kFigures[shape])(b.left(), b.top(), b.right(), b.bottom());
+    } else {
+        // Picked first: GCC's bounds check misreads an index inside a member-pointer call.
+        const auto figure = kFigures[shape];
+        (dc.*figure)(b.left(), b.top(), b.right(), b.bottom());
+    }
     return dc.TakeDirtyRect();
 }
 
