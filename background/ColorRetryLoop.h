@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "canvas/DrawingSurface.h"
+#include "canvas/surface/DrawingSurface.h"
 
 // The colour draw of a background: red, green and blue drawn from the random source below their ceilings,
 // in that order, again and again until their sum reaches the floor.

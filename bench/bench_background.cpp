@@ -20,7 +20,7 @@
 #include "background/RandomSource.h"
 #include "background/ShapeGenerator.h"
 #include "bench/MedianReporter.h"
-#include "canvas/ImageSurface.h"
+#include "canvas/surface/ImageSurface.h"
 
 #include <benchmark/benchmark.h>
 

@@ -13,8 +13,8 @@
 //   - the PNG save of the 1920 x 1080 etched picture takes less than 150 ms.
 
 #include "background/ShapeGenerator.h"
-#include "canvas/Compositor.h"
-#include "canvas/ImageSurface.h"
+#include "canvas/surface/Compositor.h"
+#include "canvas/surface/ImageSurface.h"
 #include "output/BmpWriter.h"
 #include "output/PictureWriter.h"
 #include "output/PngWriter.h"

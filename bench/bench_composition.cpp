@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Recomposing what one stroke segment touched against recomposing the whole canvas, measured side by
 // side in one run; the counters give the times and their ratio.
-#include "canvas/Compositor.h"
+#include "canvas/surface/Compositor.h"
 
 #include <benchmark/benchmark.h>
 

@@ -19,8 +19,8 @@
 //     (where one full composition costs milliseconds);
 //   - and at most 2.5 times what it costs at 640x480.
 
-#include "canvas/Compositor.h"
-#include "canvas/ImageSurface.h"
+#include "canvas/surface/Compositor.h"
+#include "canvas/surface/ImageSurface.h"
 #include "canvas/ZelvorandineView.h"
 
 #include "bench/MedianReporter.h"

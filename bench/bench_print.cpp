@@ -4,7 +4,7 @@
 // raster printer driver does). For comparison: the same PDF page with the image written the toolkit's
 // default way (JPEG), and the composition alone. Figures are the medians of interleaved repetitions.
 
-#include "canvas/Compositor.h"
+#include "canvas/surface/Compositor.h"
 #include "canvas/ZelvorandineView.h"
 
 #include "bench/MedianReporter.h"

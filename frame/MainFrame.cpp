@@ -2,8 +2,8 @@
 #include "frame/MainFrame.h"
 
 #include "app/framework/CmdUI.h"
-#include "app/framework/StatusBar.h"
-#include "app/framework/ToolBar.h"
+#include "frame/StatusBar.h"
+#include "frame/ToolBar.h"
 #include "app/framework/WinApp.h"
 #include "res/ResourceIds.h"
 #include "res/ToolbarTable.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "output/PictureWriter.h"
 
-#include "app/framework/SystemError.h"
+#include "files/SystemError.h"
 #include "output/PngWriter.h"
 
 #include <QImage>

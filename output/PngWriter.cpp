@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "output/PngWriter.h"
 
-#include "app/framework/SystemError.h"
-#include "output/SafeFile.h"
+#include "files/SystemError.h"
+#include "files/SafeFile.h"
 
 #include <QString>
 

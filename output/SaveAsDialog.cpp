@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "output/SaveAsDialog.h"
 
-#include "app/framework/RegularFile.h"
-#include "app/framework/Resources.h"
+#include "files/RegularFile.h"
+#include "app/resources/Resources.h"
 #include "output/PictureWriter.h"
-#include "output/SafeFile.h"
+#include "files/SafeFile.h"
 #include "res/ResourceIds.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "app/framework/Dialog.h"
 
 #include "app/framework/DataExchange.h"
-#include "app/framework/DialogBuilder.h"
+#include "app/resources/DialogBuilder.h"
 #include "app/framework/FrameWnd.h"
 #include "app/framework/WinApp.h"
 #include "res/DialogTemplates.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/framework/Document.h"
 
-#include "app/framework/RegularFile.h"
-#include "app/framework/Resources.h"
-#include "app/framework/SystemError.h"
+#include "files/RegularFile.h"
+#include "app/resources/Resources.h"
+#include "files/SystemError.h"
 #include "res/ResourceIds.h"
 
 #include <QFile>

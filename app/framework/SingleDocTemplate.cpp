@@ -3,7 +3,7 @@
 
 #include "app/framework/Document.h"
 #include "app/framework/FrameWnd.h"
-#include "app/framework/Resources.h"
+#include "app/resources/Resources.h"
 #include "app/framework/View.h"
 #include "app/framework/WinApp.h"
 #include "res/ResourceIds.h"

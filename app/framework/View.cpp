@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "app/framework/View.h"
 
-#include "app/framework/PdfStructure.h"
-#include "app/framework/Resources.h"
-#include "app/framework/StagedFile.h"
-#include "app/framework/SystemError.h"
+#include "output/PdfStructure.h"
+#include "app/resources/Resources.h"
+#include "files/StagedFile.h"
+#include "files/SystemError.h"
 #include "app/framework/WinApp.h"
 #include "res/ResourceIds.h"
 

@@ -2,9 +2,9 @@
 #include "app/framework/CmdTarget.h"
 #include "app/framework/CmdUI.h"
 #include "app/framework/CommandLineInfo.h"
-#include "app/framework/PdfStructure.h"
+#include "output/PdfStructure.h"
 #include "app/framework/RecentFileList.h"
-#include "app/framework/SystemError.h"
+#include "files/SystemError.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/PdfStructure.h"
-#include "app/framework/StatusBar.h"
-#include "app/framework/SystemError.h"
+#include "output/PdfStructure.h"
+#include "frame/StatusBar.h"
+#include "files/SystemError.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/SpecialFiles.h"

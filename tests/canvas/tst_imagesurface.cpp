@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "canvas/Compositor.h"
-#include "canvas/ImageSurface.h"
+#include "canvas/surface/Compositor.h"
+#include "canvas/surface/ImageSurface.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/ZelvorandineApp.h"
-#include "app/framework/Resources.h"
-#include "app/framework/SystemError.h"
+#include "app/resources/Resources.h"
+#include "files/SystemError.h"
 #include "canvas/ZelvorandineView.h"
 #include "res/ResourceIds.h"
 #include "tests/background/DialogDriver.h"

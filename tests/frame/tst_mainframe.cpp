@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/DialogBuilder.h"
+#include "app/resources/DialogBuilder.h"
 #include "app/framework/Document.h"
-#include "app/framework/StatusBar.h"
-#include "app/framework/ToolBar.h"
+#include "frame/StatusBar.h"
+#include "frame/ToolBar.h"
 #include "frame/MainFrame.h"
 #include "res/DialogTemplates.h"
 #include "res/ResourceIds.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/ToolBar.h"
+#include "frame/ToolBar.h"
 #include "frame/MainFrame.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"

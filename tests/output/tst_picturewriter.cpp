@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/SystemError.h"
+#include "files/SystemError.h"
 #include "output/PictureWriter.h"
 #include "tests/output/PictureTestSupport.h"
 

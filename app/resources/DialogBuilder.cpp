@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/DialogBuilder.h"
+#include "app/resources/DialogBuilder.h"
 
-#include "app/framework/Resources.h"
+#include "app/resources/Resources.h"
 #include "res/DialogTemplates.h"
 
 #include <QDialog>

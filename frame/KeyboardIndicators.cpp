@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/KeyboardIndicators.h"
+#include "frame/KeyboardIndicators.h"
 
 #include <QGuiApplication>
 

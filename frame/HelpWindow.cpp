@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/HelpWindow.h"
+#include "frame/HelpWindow.h"
 
-#include "app/framework/Resources.h"
+#include "app/resources/Resources.h"
 #include "res/ResourceIds.h"
 
 #include <QDialogButtonBox>

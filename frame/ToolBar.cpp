@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/ToolBar.h"
+#include "frame/ToolBar.h"
 
 #include "app/framework/FrameWnd.h"
-#include "app/framework/Resources.h"
+#include "app/resources/Resources.h"
 #include "res/ToolbarTable.h"
 
 #include <QAction>

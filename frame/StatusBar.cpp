@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/StatusBar.h"
+#include "frame/StatusBar.h"
 
-#include "app/framework/Resources.h"
+#include "app/resources/Resources.h"
 #include "res/ResourceIds.h"
 
 #include <QLabel>

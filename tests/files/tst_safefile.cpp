@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/RegularFile.h"
-#include "app/framework/StagedFile.h"
-#include "app/framework/SystemError.h"
+#include "files/RegularFile.h"
+#include "files/StagedFile.h"
+#include "files/SystemError.h"
 #include "output/PictureWriter.h"
 #include "tests/app/SpecialFiles.h"
 #include "tests/output/PictureTestSupport.h"

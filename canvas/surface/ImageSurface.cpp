@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "canvas/ImageSurface.h"
+#include "canvas/surface/ImageSurface.h"
 
 #include <algorithm>
 #include <climits>

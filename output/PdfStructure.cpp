@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/PdfStructure.h"
+#include "output/PdfStructure.h"
 
 #include <QByteArrayList>
 

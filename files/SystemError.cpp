@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/SystemError.h"
+#include "files/SystemError.h"
 
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"

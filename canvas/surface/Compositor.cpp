@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "canvas/Compositor.h"
+#include "canvas/surface/Compositor.h"
 
 #include <QtEndian>
 

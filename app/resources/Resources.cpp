@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/Resources.h"
+#include "app/resources/Resources.h"
 
 #include "res/ArtworkTable.h"
 #include "res/StringTable.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/StagedFile.h"
+#include "files/StagedFile.h"
 
-#include "app/framework/RegularFile.h"
-#include "app/framework/SystemError.h"
+#include "files/RegularFile.h"
+#include "files/SystemError.h"
 
 #include <QDir>
 #include <QFile>

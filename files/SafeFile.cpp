@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "output/SafeFile.h"
+#include "files/SafeFile.h"
 
-#include "app/framework/RegularFile.h"
-#include "app/framework/SystemError.h"
+#include "files/RegularFile.h"
+#include "files/SystemError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "canvas/DrawingSurface.h"
+#include "canvas/surface/DrawingSurface.h"
 
 #include <QImage>
 #include <QPoint>

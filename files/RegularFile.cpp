@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/RegularFile.h"
+#include "files/RegularFile.h"
 
-#include "app/framework/SystemError.h"
+#include "files/SystemError.h"
 
 #include <QFile>
 
