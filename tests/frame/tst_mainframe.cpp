@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "app/resources/DialogBuilder.h"
 #include "app/framework/Document.h"
+#include "app/resources/DialogBuilder.h"
+#include "frame/MainFrame.h"
 #include "frame/StatusBar.h"
 #include "frame/ToolBar.h"
-#include "frame/MainFrame.h"
 #include "res/DialogTemplates.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
@@ -183,7 +183,9 @@ private Q_SLOTS:
         });
         Frame()->SendCommand(ID_APP_ABOUT);
         QCOMPARE(*seen, QStringLiteral("CAboutDlg"));
-        QCOMPARE(size, QSize(411, 83)); // 235 x 55 dialog units
+        // A dialog unit is a quarter of the base unit across and an eighth of it down.
+        QCOMPARE(size, QSize(qRound(g_aboutDialog.cx * CDialogBuilder::kBaseUnitX / 4.0),
+                             qRound(g_aboutDialog.cy * CDialogBuilder::kBaseUnitY / 8.0)));
     }
 
     void labelsShowTheirWholeText() {
