@@ -2,6 +2,7 @@
 #include "app/ZelvorandineApp.h"
 #include "app/resources/Resources.h"
 #include "canvas/ZelvorandineView.h"
+#include "canvas/surface/Compositor.h"
 #include "files/SystemError.h"
 #include "res/ResourceIds.h"
 #include "tests/background/DialogDriver.h"
@@ -42,16 +43,17 @@ QImage Filled(QSize size, const QColor& color) {
 }
 
 // A shown view with layers as after a background was accepted: a black cover over colours that differ from
-// pixel to pixel and are never black or white.
+// pixel to pixel and are never black or white, packed in three bytes a pixel.
 std::unique_ptr<CZelvorandineView> MakeView(bool bLayers = true, QSize size = QSize(300, 200)) {
     auto view = std::make_unique<CZelvorandineView>();
     view->OnCreate();
     view->resize(size);
     if (bLayers) {
-        view->m_bmpColor = view->m_bmpCover = Filled(size, Qt::black);
+        QImage colors = view->m_bmpCover = Filled(size, Qt::black);
         for (int y = 0; y < size.height(); ++y)
             for (int x = 0; x < size.width(); ++x)
-                view->m_bmpColor.setPixel(x, y, qRgb(x & 0xFF, y, 0x80 | x >> 8));
+                colors.setPixel(x, y, qRgb(x & 0xFF, y, 0x80 | x >> 8));
+        view->m_bmpColor = CCompositor::Packed(colors);
         view->m_nLayerWidth = size.width();
         view->m_nLayerHeight = size.height();
         view->m_bReady = 1;
@@ -205,7 +207,7 @@ private Q_SLOTS:
         const QPoint hotSpot = bReveal ? QPoint(1, 1) : QPoint(16, 16);
         auto view = MakeView();
         if (!bReveal) // the cover pen on a revealed picture
-            view->m_bmpCover = view->m_bmpColor.copy();
+            view->m_bmpCover = view->m_bmpColor.convertToFormat(QImage::Format_RGB32);
         view->Compose();
         const QImage colors = view->m_bmpColor;
         // The screen shows the cover before the stroke: after it, it shows only what the stroke asked for.
@@ -391,7 +393,8 @@ private Q_SLOTS:
         auto view = MakeView(true, picture);
         const int w = picture.width(), h = picture.height();
         const QRgb q[] = {qRgb(220, 30, 30), qRgb(30, 200, 40), qRgb(40, 50, 210), qRgb(128, 128, 128)};
-        view->m_bmpColor = QImage(reinterpret_cast<const uchar*>(q), 2, 2, QImage::Format_RGB32).scaled(w, h);
+        view->m_bmpColor = CCompositor::Packed(
+            QImage(reinterpret_cast<const uchar*>(q), 2, 2, QImage::Format_RGB32).scaled(w, h));
         view->m_bmpCover.fill(Qt::white);
         QPainter(&view->m_bmpCover).fillRect(w / 2, 0, w - w / 2, h / 2, Qt::black);
         QPainter(&view->m_bmpCover).fillRect(w / 4, 0, 1, h / 2, Qt::black);
