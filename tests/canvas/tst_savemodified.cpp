@@ -5,7 +5,9 @@
 
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <csignal>
 #include <functional>
@@ -22,13 +24,22 @@ const QString kQuestion = "afxMessageBox", kSaveAs = "saveAsDialog";
 enum Road { Exit, CloseBox, Logout, New };
 enum Answer { Unmodified, SaveAsOk, SaveAsCancel, SaveAsFails, SaveOk, SaveFails, DontSave, Cancel };
 
-// Pressed at the first point, dragged through the others, released at the last: one point is a click.
-void Etch(int nPen, const QList<QPoint>& points) {
+using Points = QList<QPoint>;
+
+// Pressed at the first point, dragged through the others, released at the last, all moved by shift: one
+// point is a click.
+void Etch(int nPen, const Points& points, QPoint shift = {}) {
     Frame()->SendCommand(nPen);
-    QTest::mousePress(View(), Qt::LeftButton, {}, points.front());
+    QTest::mousePress(View(), Qt::LeftButton, {}, points.front() + shift);
     for (QPoint point : points.mid(1))
-        QTest::mouseMove(View(), point);
-    QTest::mouseRelease(View(), Qt::LeftButton, {}, points.back());
+        QTest::mouseMove(View(), point + shift);
+    QTest::mouseRelease(View(), Qt::LeftButton, {}, points.back() + shift);
+}
+
+// The close box, or the session's end: the window system asks the window to close.
+void CloseFromWindowSystem() {
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+        Frame()->windowHandle());
 }
 
 // Types a path into the save dialog's name field and presses Enter; an empty path cancels the dialog.
@@ -68,20 +79,44 @@ private Q_SLOTS:
     }
     void cleanup() { StopApp(); }
 
-    // Etching beyond the layers (the window grew after the choice) changes nothing; opening a file keeps the
-    // etched picture, marked after the file's name.
+    void modifiedState_data() {
+        QTest::addColumn<bool>("beyond");           // etched past the layers, after the window grew
+        QTest::addColumn<QRect>("revealed");        // shown through the cover before etching
+        QTest::addColumn<QList<int>>("pens");       // a pen for each stroke
+        QTest::addColumn<QList<Points>>("strokes"); // pressed, dragged, released; one point is a click
+        QTest::addColumn<bool>("modified");
+        const QList<Points> dragAndClick{{{10, 20}, {60, 40}}, {{30, 30}}};
+        QTest::newRow("beyond the layers")
+            << true << QRect() << QList{ID_PEN_COVER, ID_PEN_BOLD} << dragAndClick << false;
+        QTest::newRow("cover pen on black")
+            << false << QRect() << QList{ID_PEN_COVER, ID_PEN_COVER} << dragAndClick << false;
+        QTest::newRow("reveal pens where it shows")
+            << false << QRect(0, 0, 100, 100) << QList{ID_PEN_MEDIUM, ID_PEN_FINE} << dragAndClick << false;
+        QTest::newRow("fine pen's click")
+            << false << QRect() << QList{ID_PEN_FINE} << QList<Points>{{{30, 30}}} << true;
+        QTest::newRow("medium pen's drag")
+            << false << QRect() << QList{ID_PEN_MEDIUM} << dragAndClick.mid(0, 1) << true;
+        QTest::newRow("cover pen's click where it shows")
+            << false << QRect(0, 0, 100, 100) << QList{ID_PEN_COVER} << dragAndClick.mid(1) << true;
+    }
+    // Only a stroke that changes a pixel of the picture marks it, a click as well as a drag; opening a file
+    // keeps the etched picture, marked after the file's name.
     void modifiedState() {
-        const int x = View()->m_nLayerWidth;
-        Frame()->resize(Frame()->size() + QSize(120, 0));
+        QFETCH(bool, beyond);
+        QFETCH(QRect, revealed);
+        QFETCH(QList<int>, pens);
+        QFETCH(QList<Points>, strokes);
+        QFETCH(bool, modified);
+        const int x = beyond ? View()->m_nLayerWidth : 0;
+        Frame()->resize(Frame()->size() + QSize(beyond ? 120 : 0, 0));
         QVERIFY(QTest::qWaitFor([x] { return View()->width() >= x + 100; }));
-        Etch(ID_PEN_COVER, {{x + 10, 20}, {x + 60, 40}});
-        Etch(ID_PEN_BOLD, {{x + 30, 30}});
-        QVERIFY(!View()->IsModified() && !Frame()->isWindowModified());
-        Etch(ID_PEN_FINE, {{10, 10}, {60, 20}});
+        QPainter(&View()->m_bmpCover).drawImage(revealed, View()->m_bmpColor, revealed);
+        for (qsizetype i = 0; i < strokes.size(); ++i)
+            Etch(pens[i], strokes[i], QPoint(x, 0));
+        QVERIFY(View()->IsModified() == modified && Frame()->isWindowModified() == modified);
         QVERIFY(QFile(In("開いた絵.bmp")).open(QIODevice::WriteOnly) &&
                 theApp.OpenDocumentFile(In("開いた絵.bmp")));
-        QVERIFY(View()->IsModified() && Frame()->isWindowModified());
-        QCOMPARE(Caption(), "開いた絵.bmp* - Zelvorandine");
+        QCOMPARE(Caption(), modified ? "開いた絵.bmp* - Zelvorandine" : "開いた絵.bmp - Zelvorandine");
     }
 
     void discard_data() {
@@ -90,7 +125,7 @@ private Q_SLOTS:
         const auto row = [](const char* pName, Road road, Answer answer) {
             QTest::newRow(pName) << int(road) << int(answer);
         };
-        // Exit and the close box share the frame's close; each road once goes on and once stays.
+        // Each road once goes on and once stays.
         row("Exit, 保存 by Enter, Save As writes", Exit, SaveAsOk);
         row("Exit, キャンセル", Exit, Cancel);
         row("close box, 保存 after a Save As, Save writes", CloseBox, SaveOk);
@@ -157,12 +192,12 @@ private Q_SLOTS:
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         bool bSessionMayEnd = true;
         const std::function<void()> roads[] = {[] { Frame()->SendCommand(ID_APP_EXIT); },
-                                               [] { Frame()->close(); },
+                                               &CloseFromWindowSystem,
                                                [&] { bSessionMayEnd = Frame()->OnQueryEndSession(); },
                                                [] { Frame()->SendCommand(ID_FILE_NEW); }};
         roads[road]();
         if (road == Logout && bSessionMayEnd) // the session ends
-            Frame()->close();
+            CloseFromWindowSystem();
         limit.rlim_cur = RLIM_INFINITY;
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u'\n')));
