@@ -5,7 +5,6 @@
 
 #include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <qpa/qwindowsysteminterface.h>
 
@@ -22,6 +21,7 @@ namespace {
 const QString kQuestion = "afxMessageBox", kSaveAs = "saveAsDialog";
 
 enum Road { Exit, CloseBox, Logout, New };
+enum Where { OnBlack, Shown, Beyond }; // etched on the black cover, where the whole picture shows, past it
 enum Answer { Unmodified, SaveAsOk, SaveAsCancel, SaveAsFails, SaveOk, SaveFails, DontSave, Cancel };
 
 using Points = QList<QPoint>;
@@ -80,39 +80,31 @@ private Q_SLOTS:
     void cleanup() { StopApp(); }
 
     void modifiedState_data() {
-        QTest::addColumn<bool>("beyond");           // etched past the layers, after the window grew
-        QTest::addColumn<QRect>("revealed");        // shown through the cover before etching
-        QTest::addColumn<QList<int>>("pens");       // a pen for each stroke
+        QTest::addColumn<int>("where");
+        QTest::addColumn<int>("pen");
         QTest::addColumn<QList<Points>>("strokes"); // pressed, dragged, released; one point is a click
         QTest::addColumn<bool>("modified");
-        const QList<Points> dragAndClick{{{10, 20}, {60, 40}}, {{30, 30}}};
-        QTest::newRow("beyond the layers")
-            << true << QRect() << QList{ID_PEN_COVER, ID_PEN_BOLD} << dragAndClick << false;
-        QTest::newRow("cover pen on black")
-            << false << QRect() << QList{ID_PEN_COVER, ID_PEN_COVER} << dragAndClick << false;
-        QTest::newRow("reveal pens where it shows")
-            << false << QRect(0, 0, 100, 100) << QList{ID_PEN_MEDIUM, ID_PEN_FINE} << dragAndClick << false;
-        QTest::newRow("fine pen's click")
-            << false << QRect() << QList{ID_PEN_FINE} << QList<Points>{{{30, 30}}} << true;
-        QTest::newRow("medium pen's drag")
-            << false << QRect() << QList{ID_PEN_MEDIUM} << dragAndClick.mid(0, 1) << true;
-        QTest::newRow("cover pen's click where it shows")
-            << false << QRect(0, 0, 100, 100) << QList{ID_PEN_COVER} << dragAndClick.mid(1) << true;
+        const QList<Points> dragAndClick{{{10, 20}, {60, 40}}, {{30, 30}}}, click{{{30, 30}}};
+        QTest::newRow("beyond the layers") << +Beyond << ID_PEN_COVER << dragAndClick << false;
+        QTest::newRow("cover pen on black") << +OnBlack << ID_PEN_COVER << dragAndClick << false;
+        QTest::newRow("reveal pen where it shows") << +Shown << ID_PEN_MEDIUM << dragAndClick << false;
+        QTest::newRow("fine pen's click") << +OnBlack << ID_PEN_FINE << click << true;
+        QTest::newRow("cover pen's click where it shows") << +Shown << ID_PEN_COVER << click << true;
     }
     // Only a stroke that changes a pixel of the picture marks it, a click as well as a drag; opening a file
     // keeps the etched picture, marked after the file's name.
     void modifiedState() {
-        QFETCH(bool, beyond);
-        QFETCH(QRect, revealed);
-        QFETCH(QList<int>, pens);
+        QFETCH(int, where);
+        QFETCH(int, pen);
         QFETCH(QList<Points>, strokes);
         QFETCH(bool, modified);
-        const int x = beyond ? View()->m_nLayerWidth : 0;
-        Frame()->resize(Frame()->size() + QSize(beyond ? 120 : 0, 0));
+        const int x = where == Beyond ? View()->m_nLayerWidth : 0; // after the window grew
+        Frame()->resize(Frame()->size() + QSize(where == Beyond ? 120 : 0, 0));
         QVERIFY(QTest::qWaitFor([x] { return View()->width() >= x + 100; }));
-        QPainter(&View()->m_bmpCover).drawImage(revealed, View()->m_bmpColor, revealed);
-        for (qsizetype i = 0; i < strokes.size(); ++i)
-            Etch(pens[i], strokes[i], QPoint(x, 0));
+        if (where == Shown)
+            View()->m_bmpCover = View()->m_bmpColor.convertToFormat(QImage::Format_RGB32);
+        for (const Points& stroke : strokes)
+            Etch(pen, stroke, QPoint(x, 0));
         QVERIFY(View()->IsModified() == modified && Frame()->isWindowModified() == modified);
         QVERIFY(QFile(In("開いた絵.bmp")).open(QIODevice::WriteOnly) &&
                 theApp.OpenDocumentFile(In("開いた絵.bmp")));
