@@ -12,6 +12,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -29,6 +30,7 @@ class TestMainFrame : public QObject {
 
     static CMainFrame* Main() { return static_cast<CMainFrame*>(Frame()); }
     static QString Pane0() { return Frame()->GetMessageBar()->GetPaneText(0); }
+    const QString kIdle = QString::fromUtf8("ﾍﾙﾌﾟを表示するには [F1] を押してください。");
     // Per bar (standard, status, pen): shown, and the check mark of its View item.
     static QString Bars() {
         Q_EMIT Frame()->GetMenu(1)->aboutToShow();
@@ -53,23 +55,39 @@ private Q_SLOTS:
     }
     void cleanupTestCase() { StopApp(); }
 
-    void buttons_data() {
+    void prompts_data() {
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("tips"); // status tip|tooltip: the prompt's two parts
+        QTest::addColumn<QString>(
+            "tips"); // the message pane|the tooltip, the pointer on its button or menu item
         QTest::newRow("New") << ID_FILE_NEW << "新規にﾌｧｲﾙを作成|新規ﾌｧｲﾙ";
-        QTest::newRow("pen") << ID_PEN_FINE << "|";
+        QTest::newRow("pen, no string") << ID_PEN_FINE << "|";
+        QTest::newRow("描画設定, no string") << ID_VIEW_PENBAR << "|";
     }
-
-    void buttons() {
+    // A command's string gives its button and menu item the status prompt and its button the tooltip; a
+    // command without one shows neither. Once the pointer has gone the pane shows the idle text.
+    void prompts() {
         QFETCH(int, id);
-        QToolBar* bar = id == ID_PEN_FINE ? Main()->m_wndPenBar : Main()->m_wndToolBar;
-        QWidget* button = bar->widgetForAction(Frame()->FindCommandAction(id));
-        QVERIFY(button != nullptr);
-        QToolTip::hideText();
-        QTRY_VERIFY(!QToolTip::isVisible());
-        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
-        QCoreApplication::sendEvent(button, &help);
-        QTEST(button->statusTip() + '|' + (QToolTip::isVisible() ? QToolTip::text() : ""), "tips");
+        QFETCH(QString, tips);
+        if (QWidget* button =
+                (id == ID_PEN_FINE ? Main()->m_wndPenBar : Main()->m_wndToolBar)->GetButton(id)) {
+            QToolTip::hideText();
+            QTRY_VERIFY(!QToolTip::isVisible());
+            QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+            QCoreApplication::sendEvent(button, &help);
+            const QString tooltip = QToolTip::isVisible() ? QToolTip::text() : "";
+            QTest::mouseMove(button);
+            QCOMPARE(Pane0() + '|' + tooltip, tips);
+            QTest::mouseMove(Main()->m_wndStatusBar);
+            QCOMPARE(Pane0(), kIdle);
+        }
+        for (QMenu* menu : Frame()->menuBar()->findChildren<QMenu*>())
+            if (menu->actions().contains(Frame()->FindCommandAction(id))) {
+                menu->popup(QPoint(0, 0));
+                menu->setActiveAction(Frame()->FindCommandAction(id));
+                const QString shown = Pane0();
+                menu->hide();
+                QCOMPARE(shown + '|' + Pane0(), tips.section('|', 0, 0) + '|' + kIdle);
+            }
     }
 
     void toggles_data() {
@@ -104,7 +122,7 @@ private Q_SLOTS:
         QTest::keySequence(Frame(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
         QCOMPARE(Pane0(), QString::fromUtf8("ﾍﾙﾌﾟを使用するｵﾌﾞｼﾞｪｸﾄを選択"));
         QWhatsThis::leaveWhatsThisMode();
-        QCOMPARE(Pane0(), QString::fromUtf8("ﾍﾙﾌﾟを表示するには [F1] を押してください。"));
+        QCOMPARE(Pane0(), kIdle);
     }
 
     void dragIntoTheView_data() {
