@@ -42,6 +42,25 @@ class TestMainFrame : public QObject {
         return bars;
     }
 
+    // A bar's buttons by command, its close box "x", a line of them after another ("/" between): a line runs
+    // along the bar's orientation, from its start towards its end.
+    static QString Lines(CToolBar* bar) {
+        QString lines;
+        QRect last;
+        for (QAction* action : bar->actions()) {
+            const QWidget* button = bar->widgetForAction(action);
+            if (action->isSeparator() || !button->isVisible())
+                continue;
+            const QRect g = button->geometry(), r = bar->orientation() == Qt::Horizontal
+                                                        ? g
+                                                        : QRect(g.y(), g.x(), g.height(), g.width());
+            lines += last.isNull() ? "" : r.top() != last.top() ? "/" : r.left() > last.right() ? " " : "!";
+            lines += action->data().isValid() ? QString::number(action->data().toInt()) : "x";
+            last = r;
+        }
+        return lines;
+    }
+
 private Q_SLOTS:
     void initTestCase() {
         theApp.InitApplication(); // the program's own fonts, which the dialog labels must fit
@@ -91,26 +110,74 @@ private Q_SLOTS:
     }
 
     void toggles_data() {
-        QTest::addColumn<int>("id"); // 0: the close box of the pen bar floated
+        QTest::addColumn<int>("id");
         QTest::addColumn<QString>("bars");
         // Both toolbars carry 59392; its item acts on the standard one.
         QTest::newRow("standard toolbar") << ID_VIEW_TOOLBAR << " 00 11 11";
         QTest::newRow("status bar") << ID_VIEW_STATUS_BAR << " 11 00 11";
         QTest::newRow("pen bar") << ID_VIEW_PENBAR << " 11 11 00";
-        QTest::newRow("floating pen bar's close box") << 0 << " 11 11 00";
     }
 
     // Each bar hidden, then shown again from its View item.
     void toggles() {
         QFETCH(int, id);
-        Q_EMIT Main()->m_wndPenBar->topLevelChanged(id == 0);
-        QAction* hide = id != 0 ? Frame()->FindCommandAction(id)
-                                : Main()->m_wndPenBar->findChild<QAction*>("closeFloatingBar");
-        QVERIFY(hide != nullptr && hide->isVisible());
-        hide->trigger();
+        Frame()->FindCommandAction(id)->trigger();
         QTEST(Bars(), "bars");
-        Frame()->FindCommandAction(id != 0 ? id : ID_VIEW_PENBAR)->trigger();
+        Frame()->FindCommandAction(id)->trigger();
         QCOMPARE(Bars(), " 11 11 11");
+    }
+
+    void floatingBars_data() {
+        QTest::addColumn<int>("view");      // the bar's View item
+        QTest::addColumn<QString>("lines"); // floated, its bottom edge a line lower, its right edge a button
+                                            // narrower, docked again
+        QTest::newRow("pen bar")
+            << ID_VIEW_PENBAR
+            << "32775 32776 32777 32778 x|32775 32776 32777/32778 x|32775 32776/32777 32778/x|"
+               "32775 32776 32777 32778";
+        QTest::newRow("standard toolbar") << ID_VIEW_TOOLBAR
+                                          << "57600 57603 57607 57664 x|57600 57603 57607/57664 x|"
+                                             "57600 57603/57607 57664/x|57600 57603 57607 57664";
+    }
+    // Dragged off by its grip, a bar floats with its buttons in one line and a close box, which hides it
+    // until its View item shows it again. Dragging its bottom or right edge lays the buttons out in as many
+    // lines as the new shape holds; docked again, they lie in one line once more.
+    void floatingBars() {
+        QFETCH(int, view);
+        CToolBar* bar = view == ID_VIEW_PENBAR ? Main()->m_wndPenBar : Main()->m_wndToolBar;
+        // From and to in the bar's coordinates when the drag starts: a dragged grip moves the bar.
+        const auto drag = [bar](QPoint from, QPoint to) {
+            const QPoint global = bar->mapToGlobal(to);
+            QTest::mousePress(bar, Qt::LeftButton, {}, from);
+            QTest::mouseMove(bar, from + QPoint(4, 4));
+            QTest::mouseMove(bar, bar->mapFromGlobal(global));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(global));
+        };
+        const auto grip = [bar] {
+            return bar->orientation() == Qt::Vertical ? QPoint(bar->width() / 2, 5)
+                                                      : QPoint(5, bar->height() / 2);
+        };
+        const auto frame = [bar](QPoint p) { return bar->mapFrom(Frame(), p); };
+        QStringList lines;
+        drag(grip(), frame(Frame()->rect().center()));
+        QVERIFY(bar->isFloating());
+        lines << Lines(bar);
+        const QSize button = bar->widgetForAction(bar->actions().first())->size();
+        drag(QPoint(bar->width() / 2, bar->height() - 1),
+             QPoint(bar->width() / 2, bar->height() + button.height()));
+        lines << Lines(bar);
+        drag(QPoint(bar->width() - 1, 3), QPoint(bar->width() - 2 - button.width(), 3));
+        lines << Lines(bar);
+        bar->findChild<QAction*>("closeFloatingBar")->trigger();
+        QCOMPARE(Bars(), view == ID_VIEW_PENBAR ? " 11 11 00" : " 00 11 11");
+        Frame()->FindCommandAction(view)->trigger();
+        QVERIFY(Bars() == " 11 11 11" && bar->isFloating());
+        drag(grip(),
+             frame(view == ID_VIEW_PENBAR ? QPoint(2, Frame()->height() / 2)
+                                          : QPoint(Frame()->width() / 2, Frame()->menuBar()->height() + 2)));
+        QTRY_VERIFY(!bar->isFloating());
+        lines << Lines(bar);
+        QTEST(lines.join('|'), "lines");
     }
 
     void statusBarAndHelp() {
