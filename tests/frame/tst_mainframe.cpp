@@ -42,22 +42,19 @@ class TestMainFrame : public QObject {
         return bars;
     }
 
-    // A bar's buttons by command, its close box "x", a line of them after another ("/" between): a line runs
-    // along the bar's orientation, from its start towards its end.
+    // A bar's buttons by command, its close box "x", a line of them after another ("/" between); a line runs
+    // along the bar's orientation.
     static QString Lines(CToolBar* bar) {
         QString lines;
-        QRect last;
-        for (QAction* action : bar->actions()) {
-            const QWidget* button = bar->widgetForAction(action);
-            if (action->isSeparator() || !button->isVisible())
-                continue;
-            const QRect g = button->geometry(), r = bar->orientation() == Qt::Horizontal
-                                                        ? g
-                                                        : QRect(g.y(), g.x(), g.height(), g.width());
-            lines += last.isNull() ? "" : r.top() != last.top() ? "/" : r.left() > last.right() ? " " : "!";
-            lines += action->data().isValid() ? QString::number(action->data().toInt()) : "x";
-            last = r;
-        }
+        int nLine = -1;
+        for (QAction* action : bar->actions())
+            if (const QWidget* button = bar->widgetForAction(action);
+                !action->isSeparator() && button->isVisible()) {
+                const int nAcross = bar->orientation() == Qt::Horizontal ? button->y() : button->x();
+                lines += nLine < 0 ? "" : nAcross != nLine ? "/" : " ";
+                lines += action->data().isValid() ? action->data().toString() : "x";
+                nLine = nAcross;
+            }
         return lines;
     }
 
@@ -76,8 +73,8 @@ private Q_SLOTS:
 
     void prompts_data() {
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>(
-            "tips"); // the message pane|the tooltip, the pointer on its button or menu item
+        // The message pane|the tooltip, the pointer on its button or menu item.
+        QTest::addColumn<QString>("tips");
         QTest::newRow("New") << ID_FILE_NEW << "新規にﾌｧｲﾙを作成|新規ﾌｧｲﾙ";
         QTest::newRow("pen, no string") << ID_PEN_FINE << "|";
         QTest::newRow("描画設定, no string") << ID_VIEW_PENBAR << "|";
@@ -109,41 +106,35 @@ private Q_SLOTS:
             }
     }
 
-    void toggles_data() {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("bars");
+    void bars_data() {
+        QTest::addColumn<int>("view");       // the bar's View item
+        QTest::addColumn<QString>("hidden"); // the bars, that one hidden
+        QTest::addColumn<QString>("lines");  // floated, its bottom edge a line lower, its right edge a button
+                                             // narrower, docked again
         // Both toolbars carry 59392; its item acts on the standard one.
-        QTest::newRow("standard toolbar") << ID_VIEW_TOOLBAR << " 00 11 11";
-        QTest::newRow("status bar") << ID_VIEW_STATUS_BAR << " 11 00 11";
-        QTest::newRow("pen bar") << ID_VIEW_PENBAR << " 11 11 00";
-    }
-
-    // Each bar hidden, then shown again from its View item.
-    void toggles() {
-        QFETCH(int, id);
-        Frame()->FindCommandAction(id)->trigger();
-        QTEST(Bars(), "bars");
-        Frame()->FindCommandAction(id)->trigger();
-        QCOMPARE(Bars(), " 11 11 11");
-    }
-
-    void floatingBars_data() {
-        QTest::addColumn<int>("view");      // the bar's View item
-        QTest::addColumn<QString>("lines"); // floated, its bottom edge a line lower, its right edge a button
-                                            // narrower, docked again
+        QTest::newRow("status bar") << ID_VIEW_STATUS_BAR << " 11 00 11"
+                                    << "";
         QTest::newRow("pen bar")
-            << ID_VIEW_PENBAR
+            << ID_VIEW_PENBAR << " 11 11 00"
             << "32775 32776 32777 32778 x|32775 32776 32777/32778 x|32775 32776/32777 32778/x|"
                "32775 32776 32777 32778";
-        QTest::newRow("standard toolbar") << ID_VIEW_TOOLBAR
+        QTest::newRow("standard toolbar") << ID_VIEW_TOOLBAR << " 00 11 11"
                                           << "57600 57603 57607 57664 x|57600 57603 57607/57664 x|"
                                              "57600 57603/57607 57664/x|57600 57603 57607 57664";
     }
-    // Dragged off by its grip, a bar floats with its buttons in one line and a close box, which hides it
-    // until its View item shows it again. Dragging its bottom or right edge lays the buttons out in as many
-    // lines as the new shape holds; docked again, they lie in one line once more.
-    void floatingBars() {
+    // Each bar hidden, then shown again from its View item. Dragged off by its grip, a toolbar floats with
+    // its buttons in one line and a close box, which hides it until its View item shows it again. Dragging
+    // its bottom or right edge lays the buttons out in as many lines as the new shape holds; docked again,
+    // they lie in one line once more.
+    void bars() {
         QFETCH(int, view);
+        QFETCH(QString, hidden);
+        for (QString bars : {hidden, QString(" 11 11 11")}) {
+            Frame()->FindCommandAction(view)->trigger();
+            QCOMPARE(Bars(), bars);
+        }
+        if (view == ID_VIEW_STATUS_BAR)
+            return;
         CToolBar* bar = view == ID_VIEW_PENBAR ? Main()->m_wndPenBar : Main()->m_wndToolBar;
         // From and to in the bar's coordinates when the drag starts: a dragged grip moves the bar.
         const auto drag = [bar](QPoint from, QPoint to) {
@@ -169,7 +160,7 @@ private Q_SLOTS:
         drag(QPoint(bar->width() - 1, 3), QPoint(bar->width() - 2 - button.width(), 3));
         lines << Lines(bar);
         bar->findChild<QAction*>("closeFloatingBar")->trigger();
-        QCOMPARE(Bars(), view == ID_VIEW_PENBAR ? " 11 11 00" : " 00 11 11");
+        QCOMPARE(Bars(), hidden);
         Frame()->FindCommandAction(view)->trigger();
         QVERIFY(Bars() == " 11 11 11" && bar->isFloating());
         drag(grip(),
