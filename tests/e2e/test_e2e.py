@@ -54,19 +54,18 @@ def ask_before_discard(s):
     check(s.app.returncode == 0 and os.listdir(s.start) == [], f"status {s.app.returncode}, {os.listdir(s.start)}")
 
 
-# System calls a thread waits in, with the argument that holds the time limit and its value for none.
-NO_LIMIT = {0: None, 7: (2, 0xFFFFFFFF), 202: (3, 0), 232: (3, 0xFFFFFFFF), 271: (2, 0), 281: (3, 0xFFFFFFFF)}
+# The system calls a thread waits in with no time limit, by number: read; poll, epoll_wait, epoll_pwait with
+# timeout -1; futex and ppoll with no timeout.
+ENDLESS = {0: None, 7: (2, "0xffffffff"), 232: (3, "0xffffffff"), 281: (3, "0xffffffff"), 202: (3, "0x0"),
+           271: (2, "0x0")}
 
 
 def waiting_endlessly(pid):
-    """Whether every thread waits with no time limit (read, poll, futex, epoll_wait, ppoll, epoll_pwait), as
-    the kernel tells: then nothing but input or another thread wakes the program."""
-    def endless(call):
-        number = -1 if call[0] == "running" else int(call[0])
-        return number in NO_LIMIT and (NO_LIMIT[number] is None or int(call[1 + NO_LIMIT[number][0]], 16) ==
-                                       NO_LIMIT[number][1])
-    return all(endless(open(f"/proc/{pid}/task/{task}/syscall").read().split())
-               for task in os.listdir(f"/proc/{pid}/task"))
+    """Whether every thread waits with no time limit, as the kernel tells: then only input or another thread
+    wakes the program."""
+    calls = [open(f"/proc/{pid}/task/{task}/syscall").read().split() for task in os.listdir(f"/proc/{pid}/task")]
+    return all((limit := ENDLESS.get(int(c[0]) if c[0].isdigit() else -1, ())) is None or
+               (limit and c[1 + limit[0]] == limit[1]) for c in calls)
 
 
 def lock_keys(s):
