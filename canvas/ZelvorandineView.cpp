@@ -2,9 +2,8 @@
 #include "canvas/ZelvorandineView.h"
 
 #include "app/framework/FrameWnd.h"
-#include "app/resources/Resources.h"
-#include "files/SystemError.h"
 #include "app/framework/WinApp.h"
+#include "app/resources/Resources.h"
 #include "background/BackgroundDlg.h"
 #include "background/ColorSettings.h"
 #include "background/ColorSettingsDlg.h"
@@ -12,8 +11,9 @@
 #include "background/SplashDlg.h"
 #include "canvas/surface/Compositor.h"
 #include "canvas/surface/ImageSurface.h"
-#include "output/PictureWriter.h"
 #include "files/SafeFile.h"
+#include "files/SystemError.h"
+#include "output/PictureWriter.h"
 #include "output/SaveAsDialog.h"
 #include "res/ResourceIds.h"
 
@@ -77,6 +77,8 @@ CZelvorandineView::CZelvorandineView() : m_strName(QString::fromUtf8("名称未�
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setWhatsThis(CResources::LoadString(IDS_VIEW_WHATS_THIS));
+    setAccessibleName(CResources::LoadString(IDS_ACC_VIEW_NAME));
+    setAccessibleDescription(CResources::LoadString(IDS_ACC_VIEW_DESCRIPTION));
 }
 
 CZelvorandineView::~CZelvorandineView() {
