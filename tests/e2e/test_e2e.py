@@ -8,8 +8,8 @@ from e2e_support import BLACK, CHOICE, NAME, Image, check, main, same
 
 def start_etch_save(s):
     """The title picture, then the choice, whose これでいく turns the view black. A zigzag dragged with the fine
-    pen as fast as the pointer's moves can be sent reveals every corner the pointer reached, none merged away with the moves
-    around it, and nothing outside; Ctrl+S writes exactly what the view shows."""
+    pen as fast as the moves can be sent reveals every corner the pointer reached, none merged away with the
+    moves around it, and nothing outside; Ctrl+S writes exactly what the view shows."""
     s.launch()
     box = s.geometry(s.window("Zelvorandine"))
     title = Image.open(pathlib.Path(__file__).parents[2] / "res/artwork/title_136.bmp").convert("RGB")

@@ -3,100 +3,76 @@
 program with QT_QPA_PLATFORM=wayland, input through the compositor's virtual keyboard and virtual pointer
 protocols (spoken by the small client below), screenshots by grim, windows from sway's tree."""
 
-import glob, json, os, shutil, socket, struct, subprocess, tempfile, time
+import glob, io, json, os, shutil, socket, struct, subprocess, tempfile, time
 
 from e2e_support import Image, Session, check
 
-# Linux input codes, as the keymap below and the virtual devices take them.
+# Linux input codes, as the keymap below and the virtual devices take them; the modifiers those keys hold or
+# lock, as bits of the keymap's real modifiers (Shift, Lock, Control, Mod1...).
 KEYS = {"esc": 1, "tab": 15, "return": 28, "ctrl": 29, "s": 31, "o": 24, "alt": 56, "space": 57, "caps_lock": 58}
-# The modifiers those keys hold or lock, as bits of the keymap's real modifiers (Shift, Lock, Control, Mod1...).
 HELD, LOCKED = {"ctrl": 1 << 2, "alt": 1 << 3}, {"caps_lock": 1 << 1}
 BUTTON_LEFT = 0x110
-KEYMAP = b"""xkb_keymap {
-  xkb_keycodes { include "evdev+aliases(qwerty)" };
-  xkb_types { include "complete" };
-  xkb_compat { include "complete" };
-  xkb_symbols { include "pc+us+inet(evdev)" };
-};
-\0"""
-SWAY_CONFIG = """xwayland disable
-default_border none
-default_floating_border none
-output * resolution 1280x1024 bg #ffffff solid_color
-"""
+KEYMAP = b"""xkb_keymap { xkb_keycodes { include "evdev+aliases(qwerty)" }; xkb_types { include "complete" };
+xkb_compat { include "complete" }; xkb_symbols { include "pc+us+inet(evdev)" }; };\0"""
+SWAY_CONFIG = "xwayland disable\ndefault_border none\ndefault_floating_border none\n" \
+              "output * resolution 1280x1024 bg #ffffff solid_color\n"
+TOOLS = ("sway", "swaymsg", "grim", "setpriv")
 
 
 class VirtualInput:
-    """One keyboard and one pointer on the compositor's seat, kept for the whole session, so that the program
-    has both from its start and the lock keys keep their state. Speaks the Wayland wire format itself: a few
-    requests, no events but those of the registry and of the round trip."""
+    """One keyboard and one pointer on the compositor's seat for the whole session, so that the program has both
+    from its start and the lock keys keep their state. Speaks the Wayland wire format itself: requests, and of
+    the events only those of the registry and of the round trip."""
 
     def __init__(self, path, extent):
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.sock.connect(path)
-        self.extent, self.next_id, self.buffer, self.start = extent, 2, b"", time.monotonic()
+        self.extent, self.ids, self.buffer, self.start = extent, 2, b"", time.monotonic()
         self.held = self.locked = 0
-        registry = self.new_id()
+        registry, found = self.new_id(), {}
         self.send(1, 1, struct.pack("<I", registry))  # wl_display.get_registry
-        globals_ = {interface: name for name, interface in self.registry_globals(registry)}
+        for obj, opcode, body in self.round_trip():
+            if obj == registry and opcode == 0:  # global: name, interface, version
+                name, length = struct.unpack_from("<II", body)
+                found[body[8:8 + length - 1].decode()] = name
         wanted = ("wl_seat", "zwp_virtual_keyboard_manager_v1", "zwlr_virtual_pointer_manager_v1")
-        check(all(w in globals_ for w in wanted), f"the compositor lacks one of {wanted}")
-        seat, keyboards, pointers = (self.bind(registry, w, globals_[w]) for w in wanted)
+        check(all(w in found for w in wanted), f"the compositor lacks one of {wanted}")
+        seat, keyboards, pointers = (self.bind(registry, w, found[w]) for w in wanted)
         self.keyboard, self.pointer = self.new_id(), self.new_id()
         self.send(keyboards, 0, struct.pack("<II", seat, self.keyboard))  # create_virtual_keyboard
         self.send(pointers, 0, struct.pack("<II", seat, self.pointer))  # create_virtual_pointer
         fd = os.memfd_create("keymap")
         os.write(fd, KEYMAP)
-        self.send(self.keyboard, 0, struct.pack("<II", 1, len(KEYMAP)), fds=[fd])  # keymap, XKB text v1
+        self.send(self.keyboard, 0, struct.pack("<II", 1, len(KEYMAP)), fd)  # keymap, XKB text v1
         os.close(fd)
-        self.round_trip()
+        list(self.round_trip())
 
     def new_id(self):
-        self.next_id += 1
-        return self.next_id - 1
+        self.ids += 1
+        return self.ids - 1
 
-    def send(self, obj, opcode, args=b"", fds=()):
+    def send(self, obj, opcode, args=b"", fd=None):
         message = struct.pack("<II", obj, (8 + len(args)) << 16 | opcode) + args
-        self.sock.sendmsg([message], [(socket.SOL_SOCKET, socket.SCM_RIGHTS, struct.pack(f"<{len(fds)}i", *fds))]
-                          if fds else [])
-
-    def events(self):
-        """Reads whole events; a protocol error ends the test."""
-        while True:
-            while len(self.buffer) >= 8:
-                obj, word = struct.unpack_from("<II", self.buffer)
-                size = word >> 16
-                if len(self.buffer) < size:
-                    break
-                body, self.buffer = self.buffer[8:size], self.buffer[size:]
-                check(not (obj == 1 and word & 0xFFFF == 0), f"Wayland protocol error: {body[12:]!r}")
-                yield obj, word & 0xFFFF, body
-            data = self.sock.recv(4096)
-            check(data, "the compositor closed the connection")
-            self.buffer += data
+        fds = [] if fd is None else [(socket.SOL_SOCKET, socket.SCM_RIGHTS, struct.pack("i", fd))]
+        self.sock.sendmsg([message], fds)
 
     def round_trip(self):
-        callback = self.new_id()
-        self.send(1, 0, struct.pack("<I", callback))  # wl_display.sync
-        for obj, _, _ in self.events():
-            if obj == callback:
-                return
-
-    def registry_globals(self, registry):
+        """wl_display.sync; yields the events before its answer. A protocol error ends the test."""
         callback = self.new_id()
         self.send(1, 0, struct.pack("<I", callback))
-        found = []
-        for obj, opcode, body in self.events():
-            if obj == callback:
-                return found
-            if obj == registry and opcode == 0:  # global: name, interface, version
-                name, length = struct.unpack_from("<II", body)
-                found.append((name, body[8:8 + length - 1].decode()))
+        while True:
+            while len(self.buffer) >= 8 and len(self.buffer) >= (size := self.buffer[6] | self.buffer[7] << 8):
+                obj, opcode, body = *struct.unpack_from("<IH", self.buffer), self.buffer[8:size]
+                self.buffer = self.buffer[size:]
+                check(obj != 1 or opcode != 0, f"Wayland protocol error: {body[12:]!r}")
+                if obj == callback:
+                    return
+                yield obj, opcode, body
+            self.buffer += self.sock.recv(4096) or check(False, "the compositor closed the connection")
 
     def bind(self, registry, interface, name):
         """Version 1 of each: all that is used here."""
-        new = self.new_id()
-        text = interface.encode() + b"\0"
+        new, text = self.new_id(), interface.encode() + b"\0"
         text += b"\0" * (-len(text) % 4)
         self.send(registry, 0, struct.pack("<II", name, len(interface) + 1) + text + struct.pack("<II", 1, new))
         return new
@@ -114,23 +90,20 @@ class VirtualInput:
     def chord(self, chord):
         """Presses "ctrl+s" as a person does: each key down in order, then up in reverse."""
         names = chord.lower().split("+")
-        for name in names:
-            self.key(name, True)
-        for name in reversed(names):
-            self.key(name, False)
-        self.round_trip()
+        for name, pressed in [(n, True) for n in names] + [(n, False) for n in reversed(names)]:
+            self.key(name, pressed)
+        list(self.round_trip())
 
-    def move(self, x, y):
-        self.send(self.pointer, 1, struct.pack("<IIIII", self.now(), x, y, *self.extent))  # motion_absolute
+    def pointer_event(self, opcode, *args):
+        self.send(self.pointer, opcode, struct.pack(f"<{len(args) + 1}I", self.now(), *args))
         self.send(self.pointer, 4)  # frame
 
-    def button(self, pressed):
-        self.send(self.pointer, 2, struct.pack("<III", self.now(), BUTTON_LEFT, int(pressed)))
-        self.send(self.pointer, 4)
-        self.round_trip()
+    def move(self, x, y):
+        self.pointer_event(1, x, y, *self.extent)  # motion_absolute
 
-    def close(self):
-        self.sock.close()
+    def button(self, pressed):
+        self.pointer_event(2, BUTTON_LEFT, int(pressed))
+        list(self.round_trip())
 
 
 class WaylandSession(Session):
@@ -142,55 +115,49 @@ class WaylandSession(Session):
         user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
         if user:
             os.chown(self.sway_dir, 65534, 65534)
-        config = os.path.join(self.sway_dir, "config")
-        with open(config, "w") as f:
+        with open(config := os.path.join(self.sway_dir, "config"), "w") as f:
             f.write(SWAY_CONFIG)
-        sway_env = dict(PATH=os.environ["PATH"], HOME=self.sway_dir, XDG_RUNTIME_DIR=self.sway_dir,
-                        WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1",
-                        WLR_HEADLESS_OUTPUTS="1")
-        self.xvfb = subprocess.Popen([*user, "sway", "-c", config], env=sway_env, stdout=self.logf,
-                                     stderr=subprocess.STDOUT)
-        sockets = lambda pattern: [p for p in glob.glob(os.path.join(self.sway_dir, pattern))
-                                   if not p.endswith(".lock")]
-        self.until(lambda: self.xvfb.poll() is None and sockets("wayland-*") and sockets("sway-ipc.*"),
-                   "sway's sockets", 30)
-        self.display, self.ipc = sockets("wayland-*")[0], sockets("sway-ipc.*")[0]
+        env = dict(PATH=os.environ["PATH"], HOME=self.sway_dir, XDG_RUNTIME_DIR=self.sway_dir, WLR_BACKENDS="headless",
+                   WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1", WLR_HEADLESS_OUTPUTS="1")
+        self.xvfb = subprocess.Popen([*user, "sway", "-c", config], env=env, stdout=self.logf, stderr=subprocess.STDOUT)
+        sockets = lambda name: [p for p in glob.glob(f"{self.sway_dir}/{name}*") if not p.endswith(".lock")]
+        ready = lambda: check(self.xvfb.poll() is None, "sway ended") or len(sockets("wayland")) == len(
+            sockets("sway-ipc")) == 1
+        self.until(ready, "sway's sockets", 30)
+        (self.display,), (self.ipc,) = sockets("wayland"), sockets("sway-ipc")
         self.env = dict(PATH=os.environ["PATH"], WAYLAND_DISPLAY=self.display, HOME=self.home, LANG="C.UTF-8",
                         LC_ALL="C.UTF-8", XDG_CONFIG_HOME=self.home + "/.config", XDG_RUNTIME_DIR=self.tmp,
                         QT_QPA_PLATFORM="wayland")
-        size = self.shot().size
-        self.input = VirtualInput(self.display, size)
+        self.input = VirtualInput(self.display, size := self.shot().size)
         # Screenshots here show the pointer: between drags it rests on the menu bar's empty end.
         self.rest = (size[0] - 1, 0)
         self.input.move(*self.rest)
         self.log(f"sway on {self.display}")
 
     def close(self):
-        if getattr(self, "input", None):
-            self.input.close()
         super().close()
         shutil.rmtree(getattr(self, "sway_dir", ""), ignore_errors=True)
 
+    def swaymsg(self, *args):
+        done = subprocess.run(["swaymsg", "-s", self.ipc, *args], capture_output=True, text=True, timeout=30)
+        check(done.returncode == 0, f"swaymsg {args}: {done.stderr.strip()}")
+        return done.stdout
+
     def tree(self):
-        done = subprocess.run(["swaymsg", "-s", self.ipc, "-t", "get_tree"], capture_output=True, text=True,
-                              timeout=30)
-        check(done.returncode == 0, f"swaymsg: {done.stderr.strip()}")
-        nodes, found = [json.loads(done.stdout)], []
+        """The program's windows in sway's tree, tiled or floating."""
+        nodes, found = [json.loads(self.swaymsg("-t", "get_tree"))], []
         while nodes:
-            node = nodes.pop()
-            nodes += node.get("nodes", []) + node.get("floating_nodes", [])
-            if node.get("pid"):
-                found.append(node)
+            nodes += (node := nodes.pop()).get("nodes", []) + node.get("floating_nodes", [])
+            found += [node] if node.get("pid") == self.app.pid else []
         return found
 
     def windows(self):
         check(self.app.poll() is None, f"the program ended with status {self.app.returncode}")
-        return {n["id"]: n["name"] or "" for n in self.tree() if n["pid"] == self.app.pid}
+        return {n["id"]: n["name"] or "" for n in self.tree()}
 
     def geometry(self, w):
-        rect = next((n["rect"] for n in self.tree() if n["id"] == w), None)
-        check(rect is not None, f"no window {w}")
-        return (rect["x"], rect["y"], rect["x"] + rect["width"], rect["y"] + rect["height"])
+        r = next(n["rect"] for n in self.tree() if n["id"] == w)
+        return (r["x"], r["y"], r["x"] + r["width"], r["y"] + r["height"])
 
     def floating(self, w):
         return any(n["id"] == w and n["type"] == "floating_con" for n in self.tree())
@@ -199,17 +166,13 @@ class WaylandSession(Session):
         done = subprocess.run(["grim", "-"], env=dict(PATH=os.environ["PATH"], WAYLAND_DISPLAY=self.display),
                               capture_output=True, timeout=30)
         check(done.returncode == 0, f"grim: {done.stderr.decode().strip()}")
-        with Image.open(__import__("io").BytesIO(done.stdout)) as image:
-            return image.convert("RGB")
+        return Image.open(io.BytesIO(done.stdout)).convert("RGB")
 
     def keys(self, w, *chords):
         """The compositor gives the keys to the window it focuses, as after a person's click on it."""
-        subprocess.run(["swaymsg", "-s", self.ipc, f"[con_id={w}] focus"], capture_output=True, timeout=30)
+        self.swaymsg(f"[con_id={w}] focus")
         for chord in chords:
             self.input.chord(chord)
-
-    def click(self, x, y):
-        self.drag((x, y))
 
     def drag(self, *points):
         """Moves sent as fast as the compositor takes them, then the pointer back to rest."""
@@ -220,8 +183,8 @@ class WaylandSession(Session):
         self.input.button(False)
         self.input.move(*self.rest)
 
+    def click(self, x, y):
+        self.drag((x, y))
+
     def stroke(self, points):
         self.drag(*points)
-
-
-TOOLS = ("sway", "swaymsg", "grim", "setpriv")
