@@ -36,7 +36,7 @@ def lock_key_and_dialog(s):
     check(s.floating(dialog), "the file dialog is not floated as the main window's child")
     offset = (box[0] + box[2] - l - r, box[1] + box[3] - t - b)  # twice the distance between the centres
     check(max(map(abs, offset)) <= 1, f"the file dialog at {box} is off the main window's centre by {offset}/2")
-    s.keys(dialog, "esc")
+    s.keys(dialog, "Escape")
     s.gone(dialog)
 
 
