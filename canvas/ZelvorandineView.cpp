@@ -2,9 +2,8 @@
 #include "canvas/ZelvorandineView.h"
 
 #include "app/framework/FrameWnd.h"
-#include "app/resources/Resources.h"
-#include "files/SystemError.h"
 #include "app/framework/WinApp.h"
+#include "app/resources/Resources.h"
 #include "background/BackgroundDlg.h"
 #include "background/ColorSettings.h"
 #include "background/ColorSettingsDlg.h"
@@ -12,8 +11,10 @@
 #include "background/SplashDlg.h"
 #include "canvas/surface/Compositor.h"
 #include "canvas/surface/ImageSurface.h"
-#include "output/PictureWriter.h"
 #include "files/SafeFile.h"
+#include "files/SystemError.h"
+#include "output/PictureWriter.h"
+#include "output/PrintFileCheck.h"
 #include "output/SaveAsDialog.h"
 #include "res/ResourceIds.h"
 
@@ -350,6 +351,19 @@ void CZelvorandineView::OnPrint(QPainter& painter, QPrinter& printer) {
     // etched line into the black around it.
     painter.setRenderHint(QPainter::LosslessImageRendering, true);
     painter.drawImage(PrintRect(m_bmpCover.size(), page), m_bmpCover);
+}
+
+void CZelvorandineView::OnPrintDialog(QDialog& dialog) {
+    CPrintFileCheck::Install(dialog);
+}
+
+bool CZelvorandineView::PrintTo(QPrinter& printer) {
+    QString message;
+    if (m_picturePrinter.Print(printer, &message)) {
+        return true;
+    }
+    AfxMessageBox(message, printer.outputFileName().isEmpty() ? QMessageBox::Warning : QMessageBox::Critical);
+    return false;
 }
 
 // ---- etching -----------------------------------------------------------------------------------
