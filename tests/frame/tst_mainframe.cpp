@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "app/resources/DialogBuilder.h"
 #include "app/framework/Document.h"
+#include "app/resources/DialogBuilder.h"
+#include "frame/MainFrame.h"
 #include "frame/StatusBar.h"
 #include "frame/ToolBar.h"
-#include "frame/MainFrame.h"
 #include "res/DialogTemplates.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
