@@ -140,8 +140,17 @@ class WaylandSession(Session):
 
     def swaymsg(self, *args):
         done = subprocess.run(["swaymsg", "-s", self.ipc, *args], capture_output=True, text=True, timeout=30)
-        check(done.returncode == 0, f"swaymsg {args}: {done.stderr.strip()}")
+        check(done.returncode == 0, f"swaymsg {args}: {done.stdout.strip()} {done.stderr.strip()}")
         return done.stdout
+
+    def focus(self, w):
+        """Seldom, sway turns a focus command down under load; it is asked again, within bounds."""
+        def focused():
+            try:
+                return self.swaymsg(f"[con_id={w}] focus") or True
+            except AssertionError as refusal:
+                return self.log(str(refusal))
+        self.until(focused, f"focus on window {w}", 10)
 
     def tree(self):
         """The program's windows in sway's tree, tiled or floating."""
@@ -170,7 +179,7 @@ class WaylandSession(Session):
 
     def keys(self, w, *chords):
         """The compositor gives the keys to the window it focuses, as after a person's click on it."""
-        self.swaymsg(f"[con_id={w}] focus")
+        self.focus(w)
         for chord in chords:
             self.input.chord(chord)
 
