@@ -78,6 +78,8 @@ CZelvorandineView::CZelvorandineView() : m_strName(QString::fromUtf8("名称未�
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setWhatsThis(CResources::LoadString(IDS_VIEW_WHATS_THIS));
+    setAccessibleName(CResources::LoadString(IDS_ACC_VIEW_NAME));
+    setAccessibleDescription(CResources::LoadString(IDS_ACC_VIEW_DESCRIPTION));
 }
 
 CZelvorandineView::~CZelvorandineView() {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "app/resources/DialogBuilder.h"
 #include "app/framework/Document.h"
+#include "app/resources/DialogBuilder.h"
+#include "frame/MainFrame.h"
 #include "frame/StatusBar.h"
 #include "frame/ToolBar.h"
-#include "frame/MainFrame.h"
 #include "res/DialogTemplates.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
@@ -212,6 +212,7 @@ private Q_SLOTS:
             static_cast<QDialog*>(w)->accept();                          // with its Open button
         });
         QTest::keySequence(Frame(), QKeySequence(Qt::CTRL | Qt::Key_O)); // opened: see the recent files below
+        QCOMPARE(*seen, QStringLiteral("QFileDialog"));
         QCOMPARE(QDir::currentPath(), QDir(current.path()).canonicalPath());
         Frame()->SendCommand(ID_FILE_SAVE);
         QVERIFY(QFileInfo::exists(current.filePath("名称未決定")));
