@@ -14,6 +14,7 @@
 #include "files/SafeFile.h"
 #include "files/SystemError.h"
 #include "output/PictureWriter.h"
+#include "output/PrintFileCheck.h"
 #include "output/SaveAsDialog.h"
 #include "res/ResourceIds.h"
 
@@ -95,6 +96,8 @@ CZelvorandineView::CZelvorandineView() : m_strName(QString::fromUtf8("名称未�
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setWhatsThis(CResources::LoadString(IDS_VIEW_WHATS_THIS));
+    setAccessibleName(CResources::LoadString(IDS_ACC_VIEW_NAME));
+    setAccessibleDescription(CResources::LoadString(IDS_ACC_VIEW_DESCRIPTION));
 }
 
 CZelvorandineView::~CZelvorandineView() {
@@ -368,6 +371,19 @@ void CZelvorandineView::OnPrint(QPainter& painter, QPrinter& printer) {
     // etched line into the black around it.
     painter.setRenderHint(QPainter::LosslessImageRendering, true);
     painter.drawImage(PrintRect(m_bmpCover.size(), page), m_bmpCover);
+}
+
+void CZelvorandineView::OnPrintDialog(QDialog& dialog) {
+    CPrintFileCheck::Install(dialog);
+}
+
+bool CZelvorandineView::PrintTo(QPrinter& printer) {
+    QString message;
+    if (m_picturePrinter.Print(printer, &message)) {
+        return true;
+    }
+    AfxMessageBox(message, printer.outputFileName().isEmpty() ? QMessageBox::Warning : QMessageBox::Critical);
+    return false;
 }
 
 // ---- etching -----------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "app/framework/RuntimeClass.h"
 #include "app/framework/View.h"
+#include "output/PicturePrinter.h"
 
 #include <QBasicTimer>
 #include <QCursor>
@@ -35,6 +36,8 @@ public:
     void Compose(const QRect& rect);
     void Compose();
     void OnPrint(QPainter& painter, QPrinter& printer) override;
+    void OnPrintDialog(QDialog& dialog) override;
+    bool PrintTo(QPrinter& printer) override;
     // Where and how large the composed picture lands on a page whose printable area is pageRect
     // (device units): one picture pixel to ten device units, scaled down to fit.
     static QRect PrintRect(const QSize& picture, const QRect& pageRect);
@@ -126,6 +129,8 @@ private:
     bool m_bMovesUncompressed = false; // the toolkit's merging of pointer moves was switched off here
     bool m_bModified = false;
     bool m_bNameConfirmed = false; // m_strName was chosen in Save As
+    CPicturePrinter m_picturePrinter{
+        [this](QPainter& painter, QPrinter& printer) { OnPrint(painter, printer); }};
 
     DECLARE_MESSAGE_MAP(CZelvorandineView)
 };

@@ -5,6 +5,10 @@
 
 #include <iterator>
 
+#ifdef ZELVORANDINE_HAVE_WAYLAND
+#include "frame/WaylandKeyboard.h"
+#endif
+
 #ifdef ZELVORANDINE_HAVE_X11
 #include <QtGui/qguiapplication_platform.h>
 
@@ -13,7 +17,25 @@
 #include <X11/extensions/XKBproto.h>
 #endif
 
+namespace {
+
+// The indicators' names, as XKB gives them on X11 and in a Wayland compositor's keymap; in the order of
+// CKeyboardIndicators::m_nBits.
+const char* const kIndicatorNames[] = {"Caps Lock", "Num Lock", "Scroll Lock", "Kana"};
+
+} // namespace
+
 CKeyboardIndicators::CKeyboardIndicators(QObject* pParent) : QObject(pParent) {
+#ifdef ZELVORANDINE_HAVE_WAYLAND
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        for (std::size_t k = 0; k < std::size(m_nBits); ++k) {
+            m_nBits[k] = 1u << k;
+        }
+        m_pWayland = new CWaylandKeyboard(this);
+        connect(m_pWayland, &CWaylandKeyboard::Changed, this, &CKeyboardIndicators::ReadWaylandState);
+        return;
+    }
+#endif
 #ifdef ZELVORANDINE_HAVE_X11
     auto* pX11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* pDisplay = pX11 != nullptr ? pX11->display() : nullptr;
@@ -42,8 +64,10 @@ CKeyboardIndicators::~CKeyboardIndicators() {
 
 #ifdef ZELVORANDINE_HAVE_X11
 void CKeyboardIndicators::FindIndicatorBits(_XDisplay* pDisplay) {
-    char* names[] = {const_cast<char*>("Caps Lock"), const_cast<char*>("Num Lock"),
-                     const_cast<char*>("Scroll Lock"), const_cast<char*>("Kana")};
+    char* names[std::size(kIndicatorNames)] = {};
+    for (std::size_t k = 0; k < std::size(names); ++k) {
+        names[k] = const_cast<char*>(kIndicatorNames[k]);
+    }
     Atom atoms[std::size(names)] = {};
     XInternAtoms(pDisplay, names, int(std::size(names)), True, atoms);
     XkbDescPtr pKeyboard = XkbAllocKeyboard();
@@ -72,16 +96,31 @@ CKeyboardIndicators::LockState CKeyboardIndicators::StateOf(unsigned int nIndica
     return state;
 }
 
+void CKeyboardIndicators::SetState(const LockState& state) {
+    if (!(state == m_state)) {
+        m_state = state;
+        Q_EMIT Changed();
+    }
+}
+
+void CKeyboardIndicators::ReadWaylandState() {
+#ifdef ZELVORANDINE_HAVE_WAYLAND
+    unsigned int nLit = 0;
+    for (std::size_t k = 0; k < std::size(kIndicatorNames); ++k) {
+        if (m_pWayland->IsLit(kIndicatorNames[k])) {
+            nLit |= m_nBits[k];
+        }
+    }
+    SetState(StateOf(nLit));
+#endif
+}
+
 bool CKeyboardIndicators::nativeEventFilter(const QByteArray& eventType, void* pMessage, qintptr*) {
 #ifdef ZELVORANDINE_HAVE_X11
     if (m_nXkbEvent >= 0 && eventType == "xcb_generic_event_t") {
         const auto* pEvent = static_cast<const xkbIndicatorNotify*>(pMessage);
         if ((pEvent->type & 0x7F) == m_nXkbEvent && pEvent->xkbType == XkbIndicatorStateNotify) {
-            const LockState state = StateOf(pEvent->state);
-            if (!(state == m_state)) {
-                m_state = state;
-                Q_EMIT Changed();
-            }
+            SetState(StateOf(pEvent->state));
         }
     }
 #else

@@ -13,6 +13,7 @@
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionToolBar>
 #include <QToolButton>
@@ -33,6 +34,29 @@ QPixmap ButtonImage(const QImage& strip, int nIndex, int cx, int cy) {
         }
     }
     return QPixmap::fromImage(image);
+}
+
+// A command's name as its menu item says it, without the mnemonic "(&N)", the keys after the tab and the
+// dots that promise a dialog.
+QString CommandName(const QString& menuText) {
+    QString name = menuText.section(QLatin1Char('\t'), 0, 0);
+    name.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(QLatin1Char('&'));
+    if (name.endsWith(QLatin1String("..."))) {
+        name.chop(3);
+    }
+    return name.trimmed();
+}
+
+// Names a toolbar or a button from the table; false when the table has nothing for nID.
+bool SetAccessibleText(QWidget* pWidget, int nID) {
+    for (const AccessibleText& text : g_toolbarAccessibleTexts) {
+        if (text.nID == nID) {
+            pWidget->setAccessibleName(CResources::LoadString(text.nName));
+            pWidget->setAccessibleDescription(CResources::LoadString(text.nDescription));
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -84,6 +108,7 @@ bool CToolBar::LoadToolBar(const ToolbarResource& resource) {
         return false;
     }
     setIconSize(QSize(resource.nImageWidth, resource.nImageHeight));
+    SetAccessibleText(this, resource.nID);
     int nImage = 0;
     for (int i = 0; i < resource.nItems; ++i) {
         const int nID = resource.items[i];
@@ -95,6 +120,11 @@ bool CToolBar::LoadToolBar(const ToolbarResource& resource) {
         action->setIcon(ButtonImage(strip, nImage++, resource.nImageWidth, resource.nImageHeight));
         action->setIconVisibleInMenu(false);
         addAction(action);
+        // Only for assistive technologies: the buttons keep their tooltips (or none) and show no text.
+        if (QWidget* pButton = widgetForAction(action);
+            pButton != nullptr && !SetAccessibleText(pButton, nID)) {
+            pButton->setAccessibleName(CommandName(action->text()));
+        }
     }
     return true;
 }

@@ -135,6 +135,22 @@ constexpr int IDS_DONT_SAVE = 61841;
 // The picture's layers could not be made
 constexpr int IDS_LAYER_FAILED = 61844;
 
+// What assistive technologies call the bars, the pen buttons and the drawing area, which show no text
+constexpr int IDS_ACC_TOOLBAR_NAME = 61900;
+constexpr int IDS_ACC_TOOLBAR_DESCRIPTION = 61901;
+constexpr int IDS_ACC_PENBAR_NAME = 61902;
+constexpr int IDS_ACC_PENBAR_DESCRIPTION = 61903;
+constexpr int IDS_ACC_PEN_FINE_NAME = 61904;
+constexpr int IDS_ACC_PEN_FINE_DESCRIPTION = 61905;
+constexpr int IDS_ACC_PEN_MEDIUM_NAME = 61906;
+constexpr int IDS_ACC_PEN_MEDIUM_DESCRIPTION = 61907;
+constexpr int IDS_ACC_PEN_BOLD_NAME = 61908;
+constexpr int IDS_ACC_PEN_BOLD_DESCRIPTION = 61909;
+constexpr int IDS_ACC_PEN_COVER_NAME = 61910;
+constexpr int IDS_ACC_PEN_COVER_DESCRIPTION = 61911;
+constexpr int IDS_ACC_VIEW_NAME = 61912;
+constexpr int IDS_ACC_VIEW_DESCRIPTION = 61913;
+
 // Dialog controls
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

@@ -15,6 +15,8 @@ packages=(
   libpng-dev
   python3 python3-pil fiu-utils
   appstream dpkg-dev desktop-file-utils lintian man-db groff-base
+  qt6-wayland qt6-base-private-dev libwayland-dev libxkbcommon-dev sway grim
+  python3-pyatspi at-spi2-core dbus-daemon
 )
 
 missing=()

@@ -6,10 +6,13 @@
 #include <QWidget>
 
 class CDocument;
+class QDialog;
 class QPainter;
 class QPrinter;
 
-// A window showing a document inside a frame. Printing and print preview go through OnPrint.
+// A window showing a document inside a frame. The print commands run the toolkit's print dialog and print
+// preview on the application's printer; the pages are the view's drawing for the printer (OnPrint), and
+// putting them onto the printer or into a file is the view's own work (PrintTo).
 class CView : public QWidget, public CCmdTarget {
     Q_OBJECT
 public:
@@ -25,11 +28,11 @@ public:
     virtual int OnCreate() { return 0; }
 
     // Draws one printed page onto painter, which is open on printer.
-    virtual void OnPrint(QPainter& painter, QPrinter& printer);
-
-    // Prints on printer without asking; false, after a message, when the printer could not be opened or the
-    // pages did not get through whole. A printer with an output file name prints into that file.
-    bool PrintTo(QPrinter& printer);
+    virtual void OnPrint(QPainter& painter, QPrinter& printer) = 0;
+    // Called with the print dialog, or the print preview, before it runs.
+    virtual void OnPrintDialog(QDialog& dialog) = 0;
+    // Prints on printer without asking; false, after a message, when the pages did not get through whole.
+    virtual bool PrintTo(QPrinter& printer) = 0;
     bool LastPrintSucceeded() const { return m_bLastPrintOk; }
 
     void OnFilePrint();
@@ -37,11 +40,6 @@ public:
     void OnFilePrintPreview();
 
 private:
-    enum class PrintResult { Done, NotStarted, Broken };
-    PrintResult PrintPages(QPrinter& printer);
-    bool PrintOnPrinter(QPrinter& printer);
-    bool PrintIntoFile(QPrinter& printer);
-
     CDocument* m_pDocument = nullptr;
     bool m_bLastPrintOk = true;
 

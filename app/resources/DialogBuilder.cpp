@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
+#include <vector>
 
 namespace {
 
@@ -81,6 +82,31 @@ void KeepTextUnclipped(QWidget* pWidget) {
     }
 }
 
+// A trackbar shows no text: the label just left of it on its line names it, as a person reads the dialog.
+// The label then answers for it to assistive technologies.
+void TieSlidersToLabels(const DialogTemplate& tmpl, const std::vector<QWidget*>& widgets) {
+    for (int i = 0; i < tmpl.nControls; ++i) {
+        const DialogControl& slider = tmpl.controls[i];
+        if (slider.kind != ControlKind::Slider) {
+            continue;
+        }
+        QLabel* pNearest = nullptr;
+        int nNearestX = 0;
+        for (int k = 0; k < tmpl.nControls; ++k) {
+            const DialogControl& label = tmpl.controls[k];
+            const bool bOnItsLine = label.y < slider.y + slider.cy && slider.y < label.y + label.cy;
+            if (label.kind == ControlKind::StaticText && bOnItsLine && label.x < slider.x &&
+                (pNearest == nullptr || label.x > nNearestX)) {
+                pNearest = qobject_cast<QLabel*>(widgets[k]);
+                nNearestX = label.x;
+            }
+        }
+        if (pNearest != nullptr) {
+            pNearest->setBuddy(widgets[i]);
+        }
+    }
+}
+
 } // namespace
 
 QRect CDialogBuilder::MapDialogRect(int x, int y, int cx, int cy) {
@@ -114,10 +140,12 @@ std::map<int, QWidget*> CDialogBuilder::Build(QDialog& dialog, const DialogTempl
     dialog.setFixedSize(client.size());
 
     std::map<int, QWidget*> controls;
+    std::vector<QWidget*> widgets;
     QWidget* pPrevious = nullptr;
     for (int i = 0; i < tmpl.nControls; ++i) {
         const DialogControl& control = tmpl.controls[i];
         QWidget* pWidget = CreateControl(dialog, control);
+        widgets.push_back(pWidget);
         pWidget->setGeometry(MapDialogRect(control.x, control.y, control.cx, control.cy));
         KeepTextUnclipped(pWidget);
         if (control.nID != IDC_STATIC) {
@@ -131,5 +159,6 @@ std::map<int, QWidget*> CDialogBuilder::Build(QDialog& dialog, const DialogTempl
             pPrevious = pWidget;
         }
     }
+    TieSlidersToLabels(tmpl, widgets);
     return controls;
 }

@@ -7,6 +7,7 @@
 #include "app/framework/FrameWnd.h"
 #include "app/framework/RecentFileList.h"
 #include "canvas/ZelvorandineView.h"
+#include "tests/background/DialogDriver.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -20,13 +21,16 @@
 
 namespace apptest {
 
-// Arm just before a call: drive (default: close) gets the modal window it opens; notes its class[: message].
+// Arm just before a call: drive (default: close) gets the modal window it opens; notes its class[: message],
+// and when it does not belong to the main window.
 inline std::shared_ptr<QString> DriveNextModal(std::function<void(QWidget*)> drive = &QWidget::close) {
     auto seen = std::make_shared<QString>();
     QTimer::singleShot(0, qApp, [seen, drive] {
         if (QWidget* w = QApplication::activeModalWidget()) {
             auto* box = qobject_cast<QMessageBox*>(w);
             *seen = QString(w->metaObject()->className()) + (box != nullptr ? ": " + box->text() : "");
+            if (AfxGetMainWnd() != nullptr && !CDialogDriver::BelongsTo(w, AfxGetMainWnd()))
+                *seen += " not over the main window";
             drive(w);
         }
     });

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <deque>
 #include <functional>
@@ -35,6 +36,14 @@ public:
             QTest::mouseClick(Button(pDialog, nID), Qt::LeftButton);
         };
     }
+    // The window system places a dialog over the window it belongs to: the main window, or the dialog that
+    // opened it, which belongs to the main window.
+    static bool BelongsTo(QWidget* pDialog, QWidget* pMain) {
+        QWindow* pOwner = pDialog->windowHandle()->transientParent();
+        while (pOwner != nullptr && pOwner != pMain->windowHandle())
+            pOwner = pOwner->transientParent();
+        return pOwner != nullptr;
+    }
     static void SendKey(QDialog* pDialog, Qt::Key key) { // to the focused control, like a real key press
         QTest::keyClick(pDialog->focusWidget() != nullptr ? pDialog->focusWidget() : pDialog, key);
     }
@@ -53,6 +62,9 @@ private:
             return;
         const QString name = guard->objectName();
         m_seen.append(name);
+        for (QWidget* pWindow : QApplication::topLevelWidgets())
+            if (pWindow->inherits("CFrameWnd") && pWindow->isVisible() && !BelongsTo(guard, pWindow))
+                m_faults.append(name + QStringLiteral(" not over the main window"));
         const bool bOnScript = m_faults.isEmpty() && !m_steps.empty() && m_steps.front().first == name;
         if (bOnScript) {
             const Step step = std::move(m_steps.front().second);

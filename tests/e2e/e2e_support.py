@@ -23,9 +23,11 @@ def same(a, b):
 
 
 def black_box(image, x, y):
-    """The rectangle spanned by the black runs through (x, y); the white root stops every run."""
-    px = image.load()
-    run = lambda dx, dy: next(n for n in itertools.count() if px[x + dx * (n + 1), y + dy * (n + 1)] != BLACK)
+    """The rectangle spanned by the black runs through (x, y); the white root or the screen's edge stops every
+    run."""
+    px, (w, h) = image.load(), image.size
+    black = lambda x, y: 0 <= x < w and 0 <= y < h and px[x, y] == BLACK
+    run = lambda dx, dy: next(n for n in itertools.count() if not black(x + dx * (n + 1), y + dy * (n + 1)))
     return (x - run(-1, 0), y - run(0, -1), x + run(1, 0) + 1, y + run(0, 1) + 1)
 
 
@@ -121,6 +123,11 @@ class Session:
         moves = [arg for p in points[1:] for arg in ("sleep", 0.02, "mousemove", *p)]
         self.x("mousemove", *points[0], "sleep", 0.05, "mousedown", 1, *moves, "sleep", 0.05, "mouseup", 1)
 
+    def stroke(self, points):
+        """A drag whose moves follow each other as fast as xdotool sends them."""
+        moves = [arg for p in points[1:] for arg in ("mousemove", *p)]
+        self.x("mousemove", *points[0], "sleep", 0.1, "mousedown", 1, *moves, "sleep", 0.1, "mouseup", 1)
+
     def accept(self):
         """Enter on the choice presses これでいく; returns the view (the black area then in the middle of the
         main window, which showed a background before) and a screenshot."""
@@ -137,16 +144,16 @@ class Session:
         return view, screen
 
 
-def main(cases):
+def main(cases, session=Session, tools=("Xvfb", "xdotool")):
     """script [CASE] --binary B --artifacts A runs cases[CASE](session); 77 (skip) without the tools."""
     parser = argparse.ArgumentParser()
     parser.add_argument("case", nargs="?", default=next(iter(cases)))
     parser.add_argument("--binary", required=True)
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
-    if Image is None or not shutil.which("Xvfb") or not shutil.which("xdotool"):
-        sys.exit(print("SKIP: needs /usr/bin/python3 with PIL, Xvfb and xdotool") or 77)
-    s = Session(args.case, os.path.abspath(args.binary), os.path.abspath(args.artifacts))
+    if Image is None or not all(map(shutil.which, tools)):
+        sys.exit(print(f"SKIP: needs /usr/bin/python3 with PIL, {', '.join(tools)}") or 77)
+    s = session(args.case, os.path.abspath(args.binary), os.path.abspath(args.artifacts))
     (failure_shot := pathlib.Path(s.artifacts, args.case + "-failure.png")).unlink(missing_ok=True)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))  # still cleans up and takes a screenshot
     status = 0

@@ -8,8 +8,8 @@ from e2e_support import BLACK, CHOICE, NAME, Image, check, main, same
 
 def start_etch_save(s):
     """The title picture, then the choice, whose これでいく turns the view black. A zigzag dragged with the fine
-    pen as fast as xdotool sends it reveals every corner the pointer reached, none merged away with the moves
-    around it, and nothing outside; Ctrl+S writes exactly what the view shows."""
+    pen as fast as the moves can be sent reveals every corner the pointer reached, none merged away with the
+    moves around it, and nothing outside; Ctrl+S writes exactly what the view shows."""
     s.launch()
     box = s.geometry(s.window("Zelvorandine"))
     title = Image.open(pathlib.Path(__file__).parents[2] / "res/artwork/title_136.bmp").convert("RGB")
@@ -17,9 +17,7 @@ def start_etch_save(s):
     view, _ = s.accept()
     w = view[2] - view[0]
     corners = [(x, 20 + row * 30 + (x // 3 % 2) * 6) for row in range(4) for x in range(10, w - 10, 3)]
-    moves = [arg for x, y in corners[1:] for arg in ("mousemove", view[0] + x, view[1] + y)]
-    s.x("mousemove", view[0] + corners[0][0], view[1] + corners[0][1], "sleep", 0.1, "mousedown", 1, *moves,
-        "sleep", 0.1, "mouseup", 1)
+    s.stroke([(view[0] + x, view[1] + y) for x, y in corners])
     s.keys(s.main, "ctrl+s")
     path = os.path.join(s.start, NAME)
     s.until(lambda: os.path.exists(path), f"file {path}")

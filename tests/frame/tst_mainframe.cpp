@@ -290,6 +290,7 @@ private Q_SLOTS:
             static_cast<QDialog*>(w)->accept();                          // with its Open button
         });
         QTest::keySequence(Frame(), QKeySequence(Qt::CTRL | Qt::Key_O)); // opened: see the recent files below
+        QCOMPARE(*seen, QStringLiteral("QFileDialog"));
         QCOMPARE(QDir::currentPath(), QDir(current.path()).canonicalPath());
         Frame()->SendCommand(ID_FILE_SAVE);
         QVERIFY(QFileInfo::exists(current.filePath("名称未決定")));
