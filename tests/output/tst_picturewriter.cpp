@@ -76,9 +76,8 @@ private Q_SLOTS:
                 QCOMPARE(Read(name), ModelBmp(picture, width, height));
             else if (bEmpty)
                 QVERIFY(reason == CSystemError::Text(CSystemError::kEmptyPicture) && Read(name) == old);
-            if (bEmpty)
-                continue; // no reader takes a picture without pixels
-            QCOMPARE(QImage(name), picture); // 8 bits a channel, no alpha: read as RGB32
+            // No reader takes a picture without pixels; one of 8 bits a channel without alpha reads as RGB32.
+            QVERIFY(bEmpty || QImage(name) == picture);
         }
     }
 };
