@@ -35,6 +35,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 IMPLEMENT_DYNCREATE(CZelvorandineView, CView)
 
@@ -68,6 +69,23 @@ QImage NewLayer(const QSize& size) {
 
 bool LayerMissing(const QImage& layer, const QSize& size) {
     return layer.isNull() && !size.isEmpty();
+}
+
+// Whether layer differs over rect from before, a copy of its rcBefore taken earlier; a rect beyond that
+// copy counts as changed.
+bool Changed(const QImage& layer, const QImage& before, const QRect& rcBefore, const QRect& rect) {
+    if (!rcBefore.contains(rect)) {
+        return true;
+    }
+    const size_t nBytes = size_t(rect.width()) * 4;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        const uchar* pNow = layer.constScanLine(y) + 4 * rect.left();
+        const uchar* pThen = before.constScanLine(y - rcBefore.top()) + 4 * (rect.left() - rcBefore.left());
+        if (std::memcmp(pNow, pThen, nBytes) != 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -396,10 +414,16 @@ void CZelvorandineView::OnPenCover() {
     SelectTool(IDC_COVER_CURSOR, 10, 0);
 }
 
-template <class Draw> void CZelvorandineView::DrawOnCover(Draw draw) {
+template <class Draw> void CZelvorandineView::DrawOnCover(const QRect& rcReach, Draw draw) {
     if (m_bmpCover.isNull()) {
         return;
     }
+    // Whether the picture changes shows only once the stroke is composed: what it may reach is kept to
+    // compare, until the picture is marked.
+    const int nMargin = m_nPenWidth + 1;
+    const QRect rcKept =
+        m_bModified ? QRect() : rcReach.adjusted(-nMargin, -nMargin, nMargin, nMargin) & m_bmpCover.rect();
+    const QImage before = rcKept.isEmpty() ? QImage() : m_bmpCover.copy(rcKept);
     const PackedColor color = m_bReveal == 1 ? kWhite : kBlack;
     CImageSurface dc(m_bmpCover);
     dc.SelectPen(CPenSpec{m_nPenWidth, color});
@@ -407,7 +431,7 @@ template <class Draw> void CZelvorandineView::DrawOnCover(Draw draw) {
     draw(dc, color);
     const QRect rcDrawn = dc.TakeDirtyRect();
     Compose(rcDrawn);
-    if (!rcDrawn.isEmpty()) {
+    if (!m_bModified && !rcDrawn.isEmpty() && Changed(m_bmpCover, before, rcKept, rcDrawn)) {
         SetModifiedFlag(true);
     }
 }
@@ -435,7 +459,7 @@ void CZelvorandineView::OnMouseMove(Qt::MouseButtons buttons, const QPoint& poin
         m_bHaveLast = true;
     }
     const QPoint from = m_ptLast;
-    DrawOnCover([&](CImageSurface& dc, PackedColor) {
+    DrawOnCover(QRect(from, point).normalized(), [&](CImageSurface& dc, PackedColor) {
         dc.MoveTo(from.x(), from.y());
         dc.LineTo(point.x(), point.y());
         if (m_bReveal == 0) {
@@ -452,7 +476,7 @@ void CZelvorandineView::OnLButtonUp(Qt::KeyboardModifiers, const QPoint& point) 
     if (!m_bHaveDown || point != m_ptDown) {
         return;
     }
-    DrawOnCover([&](CImageSurface& dc, PackedColor color) {
+    DrawOnCover(QRect(point, QSize(m_nPenWidth, m_nPenWidth)), [&](CImageSurface& dc, PackedColor color) {
         if (m_nPenWidth == 1) {
             dc.SetPixel(point.x(), point.y(), color);
         }

@@ -114,8 +114,9 @@ private:
     void SelectTool(int nCursorID, int nPenWidth, int bReveal);
     // Shows m_hCursor over the view.
     void SetPenCursor();
-    // Draws into the cover layer with the current pen, then recomposes what changed.
-    template <class Draw> void DrawOnCover(Draw draw);
+    // Draws into the cover layer with the current pen, then recomposes what changed. The figure lies within
+    // the pen's width around rcReach; the picture is marked modified when a pixel of it changed.
+    template <class Draw> void DrawOnCover(const QRect& rcReach, Draw draw);
     bool SavePicture(const QString& fileName);
     // Also the caption's modified mark of the frame showing the view.
     void SetModifiedFlag(bool bModified);

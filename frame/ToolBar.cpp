@@ -6,12 +6,19 @@
 #include "res/ToolbarTable.h"
 
 #include <QAction>
+#include <QActionEvent>
+#include <QHoverEvent>
 #include <QIcon>
 #include <QImage>
+#include <QLayout>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionToolBar>
+#include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -60,7 +67,29 @@ CToolBar::CToolBar(CFrameWnd* pFrame, const QString& objectName) : QToolBar(pFra
     setFloatable(true);
     setAllowedAreas(Qt::AllToolBarAreas);
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    connect(this, &QToolBar::topLevelChanged, this, &CToolBar::ShowCloseBox);
+    connect(this, &QToolBar::topLevelChanged, this, &CToolBar::OnTopLevelChanged);
+    // The toolkit turns a bar that floats off to lie across: it starts again in one line.
+    connect(this, &QToolBar::orientationChanged, this, [this] {
+        if (isFloating()) {
+            m_nLineLength = INT_MAX;
+            FitFloating();
+        }
+    });
+}
+
+void CToolBar::OnTopLevelChanged(bool bFloating) {
+    // Docked, the toolkit's layout puts the items in one row or column; floating, the bar's own lines do.
+    layout()->setEnabled(!bFloating);
+    ShowCloseBox(bFloating);
+    if (bFloating) {
+        // The least size the toolkit's layout set for the docked line holds no longer.
+        setMinimumSize(0, 0);
+        m_nLineLength = INT_MAX;
+        FitFloating();
+    } else {
+        layout()->invalidate();
+        layout()->activate();
+    }
 }
 
 void CToolBar::ShowCloseBox(bool bFloating) {
@@ -112,4 +141,207 @@ bool CToolBar::IsOnHandle(const QPoint& pos) const {
     QStyleOptionToolBar option;
     initStyleOption(&option);
     return style()->subElementRect(QStyle::SE_ToolBarHandle, &option, this).contains(pos);
+}
+
+// ---- a floating bar's lines --------------------------------------------------------------------
+
+namespace {
+
+// A floating bar keeps this much room at its right and bottom edges for the user to take them.
+constexpr int kEdgeGrip = 4;
+
+// Extents along and across a bar's lines, which run along its orientation.
+int Along(Qt::Orientation o, const QSize& size) {
+    return o == Qt::Horizontal ? size.width() : size.height();
+}
+int Across(Qt::Orientation o, const QSize& size) {
+    return o == Qt::Horizontal ? size.height() : size.width();
+}
+int AlongEnd(Qt::Orientation o, const QRect& rect) {
+    return o == Qt::Horizontal ? rect.right() + 1 : rect.bottom() + 1;
+}
+QRect Place(Qt::Orientation o, int nAlong, int nAcross, int nLength, int nThickness) {
+    return o == Qt::Horizontal ? QRect(nAlong, nAcross, nLength, nThickness)
+                               : QRect(nAcross, nAlong, nThickness, nLength);
+}
+
+} // namespace
+
+CToolBar::SFlow CToolBar::Flow(int nLineLength) const {
+    QStyleOptionToolBar option;
+    initStyleOption(&option);
+    const QStyle* pStyle = style();
+    const int nMargin = pStyle->pixelMetric(QStyle::PM_ToolBarItemMargin, &option, this) +
+                        pStyle->pixelMetric(QStyle::PM_ToolBarFrameWidth, &option, this);
+    const int nSpacing = pStyle->pixelMetric(QStyle::PM_ToolBarItemSpacing, &option, this);
+    const int nHandle = pStyle->pixelMetric(QStyle::PM_ToolBarHandleExtent, &option, this);
+    const Qt::Orientation o = orientation();
+    const auto length = [o, this](QAction* pAction) {
+        return Along(o, widgetForAction(pAction)->sizeHint());
+    };
+
+    // Items fill a line until the next one would pass nLineLength; a separator neither starts nor ends one.
+    std::vector<std::vector<QAction*>> lines(1);
+    int nLength = 0;
+    for (QAction* pAction : actions()) {
+        if (widgetForAction(pAction) == nullptr || !pAction->isVisible()) {
+            continue;
+        }
+        if (!lines.back().empty() && nLength + nSpacing + length(pAction) > nLineLength) {
+            lines.emplace_back();
+        }
+        if (lines.back().empty()) {
+            nLength = -nSpacing;
+            if (pAction->isSeparator()) {
+                continue;
+            }
+        }
+        nLength += nSpacing + length(pAction);
+        lines.back().push_back(pAction);
+    }
+
+    SFlow flow;
+    int nAcross = nMargin;
+    for (std::vector<QAction*>& line : lines) {
+        while (!line.empty() && line.back()->isSeparator()) {
+            line.pop_back();
+        }
+        int nThickness = 0;
+        for (QAction* pAction : line) {
+            nThickness = std::max(nThickness, Across(o, widgetForAction(pAction)->sizeHint()));
+        }
+        int nAlong = nMargin + nHandle;
+        for (QAction* pAction : line) {
+            flow.places.emplace_back(widgetForAction(pAction),
+                                     Place(o, nAlong, nAcross, length(pAction), nThickness));
+            nAlong += length(pAction) + nSpacing;
+        }
+        flow.nLongest = std::max(flow.nLongest, nAlong - nSpacing - nMargin - nHandle);
+        nAcross += nThickness + nSpacing;
+    }
+    const int nAlongSize = nMargin + nHandle + flow.nLongest + nMargin + kEdgeGrip;
+    const int nAcrossSize = nAcross - nSpacing + nMargin + kEdgeGrip;
+    flow.size = o == Qt::Horizontal ? QSize(nAlongSize, nAcrossSize) : QSize(nAcrossSize, nAlongSize);
+    return flow;
+}
+
+QSize CToolBar::sizeHint() const {
+    // Asked for by the toolkit too, which sizes a bar that floats off by it.
+    return isFloating() ? Flow(m_nLineLength).size : QToolBar::sizeHint();
+}
+
+void CToolBar::FitFloating() {
+    const QSize size = Flow(m_nLineLength).size;
+    if (size != this->size()) {
+        resize(size); // arranged when the resize arrives
+    } else {
+        ArrangeFloating();
+    }
+}
+
+void CToolBar::ArrangeFloating() {
+    const SFlow flow = Flow(m_nLineLength);
+    // Whatever gets no place (a separator at a line's end, the toolkit's extension button) is hidden.
+    for (QWidget* pChild : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const auto it = std::find_if(flow.places.begin(), flow.places.end(),
+                                     [pChild](const auto& place) { return place.first == pChild; });
+        if (it == flow.places.end()) {
+            pChild->hide();
+        } else {
+            pChild->setGeometry(it->second);
+            pChild->show();
+        }
+    }
+}
+
+Qt::Edges CToolBar::EdgesAt(const QPoint& pos) const {
+    Qt::Edges edges;
+    if (isFloating()) {
+        if (pos.x() >= width() - kEdgeGrip) {
+            edges |= Qt::RightEdge;
+        }
+        if (pos.y() >= height() - kEdgeGrip) {
+            edges |= Qt::BottomEdge;
+        }
+    }
+    return edges;
+}
+
+void CToolBar::Reshape(const QSize& requested, Qt::Edges edges) {
+    const Qt::Orientation o = orientation();
+    const SFlow oneLine = Flow(INT_MAX);
+    if (oneLine.places.empty()) {
+        return;
+    }
+    if (edges & (o == Qt::Horizontal ? Qt::RightEdge : Qt::BottomEdge)) {
+        m_nLineLength = std::max(1, Along(o, requested) - (Along(o, oneLine.size) - oneLine.nLongest));
+    } else {
+        // The shortest lines whose bar still fits across; where the items of one line end are the lengths to
+        // try.
+        m_nLineLength = oneLine.nLongest;
+        const QRect first = oneLine.places.front().second;
+        const int nStart = AlongEnd(o, first) - Along(o, first.size());
+        for (const auto& place : oneLine.places) {
+            const int nLength = AlongEnd(o, place.second) - nStart;
+            if (Across(o, Flow(nLength).size) <= Across(o, requested)) {
+                m_nLineLength = nLength;
+                break;
+            }
+        }
+    }
+    FitFloating();
+}
+
+bool CToolBar::event(QEvent* e) {
+    const bool bResult = QToolBar::event(e);
+    // The toolkit shows the moving cursor on the grip and none elsewhere; the edges show theirs.
+    if (e->type() == QEvent::HoverMove && m_resizing == Qt::Edges()) {
+        const Qt::Edges edges = EdgesAt(static_cast<QHoverEvent*>(e)->position().toPoint());
+        if (edges == (Qt::RightEdge | Qt::BottomEdge)) {
+            setCursor(Qt::SizeFDiagCursor);
+        } else if (edges != Qt::Edges()) {
+            setCursor(edges == Qt::RightEdge ? Qt::SizeHorCursor : Qt::SizeVerCursor);
+        }
+    }
+    return bResult;
+}
+
+void CToolBar::actionEvent(QActionEvent* e) {
+    QToolBar::actionEvent(e);
+    if (isFloating()) {
+        FitFloating();
+    }
+}
+
+void CToolBar::resizeEvent(QResizeEvent* e) {
+    QToolBar::resizeEvent(e);
+    if (isFloating()) {
+        ArrangeFloating();
+    }
+}
+
+void CToolBar::mousePressEvent(QMouseEvent* e) {
+    m_resizing = e->button() == Qt::LeftButton ? EdgesAt(e->position().toPoint()) : Qt::Edges();
+    if (m_resizing == Qt::Edges()) {
+        QToolBar::mousePressEvent(e);
+        return;
+    }
+    m_ptResizeFrom = e->globalPosition().toPoint();
+    m_sizeResizeFrom = size();
+}
+
+void CToolBar::mouseMoveEvent(QMouseEvent* e) {
+    if (m_resizing == Qt::Edges()) {
+        QToolBar::mouseMoveEvent(e);
+        return;
+    }
+    const QPoint delta = e->globalPosition().toPoint() - m_ptResizeFrom;
+    Reshape(m_sizeResizeFrom + QSize(m_resizing & Qt::RightEdge ? delta.x() : 0,
+                                     m_resizing & Qt::BottomEdge ? delta.y() : 0),
+            m_resizing);
+}
+
+void CToolBar::mouseReleaseEvent(QMouseEvent* e) {
+    m_resizing = Qt::Edges();
+    QToolBar::mouseReleaseEvent(e);
 }

@@ -90,6 +90,11 @@ man)
       [ -z "$out" ] || fail "$page at $width columns: $out"
     done
     text=$(LC_ALL=C.UTF-8 MANWIDTH=200 groff -k $macros -Tutf8 -rLL=200n -P-c -P-b -P-u "$page")
+    # Japanese runs on without spaces: none after 、 or 。, none between Japanese words but katakana ones.
+    stray=$(printf '%s\n' "$text" | LC_ALL=C.UTF-8 grep -P \
+      '[、。] |[\p{Han}\p{Hiragana}」] [\p{Han}\p{Hiragana}\p{Katakana}「]|[\p{Katakana}ー] [\p{Han}\p{Hiragana}「]' ||
+      true)
+    [ -z "$stray" ] || fail "$page shows a space within Japanese text: $stray"
     # Every option of the usage text, "/pt" and "-p" alike, is described.
     for option in $("$binary" --help | grep -oE '(^|[ ,])(-{1,2}|/)[a-z?]*' | tr -d ' ,' | sort -u); do
       printf '%s\n' "$text" | grep -qF -- "$option" || fail "$page does not describe $option"

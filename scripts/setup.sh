@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6printsupport6 qt6-qpa-plugins
+  qt6-base-private-dev
   libx11-dev libgl-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-dejavu-core
   libbenchmark-dev

@@ -371,8 +371,11 @@ void CFrameWnd::OnContextHelp() {
 
 bool CFrameWnd::event(QEvent* e) {
     if (e->type() == QEvent::StatusTip) {
+        // A highlighted menu item whose command has no prompt sends an empty tip too, and shows nothing.
         const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
-        SetMessageText(tip.isEmpty() ? GetIdleText() : tip);
+        const auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        SetMessageText(tip.isEmpty() && (pMenu == nullptr || pMenu->activeAction() == nullptr) ? GetIdleText()
+                                                                                               : tip);
         return true;
     }
     return QMainWindow::event(e);

@@ -81,6 +81,8 @@ public:
     }
 
     quint32 m_x = 1;
+    static constexpr int kAttempts = 1 << 22;
+    bool m_bOutOfReach = false;
 
 private:
     int Below(int n) { // truncated toward zero
@@ -88,12 +90,16 @@ private:
         const qint64 scaled = (qint64(m_x >> 16 & 0x7FFF) * std::abs(n) * 32769) >> 30;
         return int(n < 0 ? -scaled : scaled);
     }
+    // Given up once no attempt of hundreds of times what the rarest colour of the rows takes on average
+    // reaches the floor: it is out of reach.
     QString Color(int red, int green, int blue, int floor) {
-        for (;;) {
+        for (int i = 0; i < kAttempts && !m_bOutOfReach; ++i) {
             const int r = Below(red), g = Below(green), b = Below(blue);
             if (r + g + b >= floor) // packed, 8 bits a channel
                 return QString::asprintf("%02x%02x%02x", b & 0xFF, g & 0xFF, r & 0xFF);
         }
+        m_bOutOfReach = true;
+        return QString::asprintf("(no colour reaches %d in %d attempts)", floor, kAttempts);
     }
 };
 

@@ -5,7 +5,9 @@
 
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <csignal>
 #include <functional>
@@ -29,6 +31,12 @@ void Etch(int nPen, const QList<QPoint>& points) {
     for (QPoint point : points.mid(1))
         QTest::mouseMove(View(), point);
     QTest::mouseRelease(View(), Qt::LeftButton, {}, points.back());
+}
+
+// The close box, or the session's end: the window system asks the window to close.
+void CloseFromWindowSystem() {
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+        Frame()->windowHandle());
 }
 
 // Types a path into the save dialog's name field and presses Enter; an empty path cancels the dialog.
@@ -68,16 +76,21 @@ private Q_SLOTS:
     }
     void cleanup() { StopApp(); }
 
-    // Etching beyond the layers (the window grew after the choice) changes nothing; opening a file keeps the
-    // etched picture, marked after the file's name.
+    // Only a stroke that changes the picture marks it, a click as well as a drag: not one beyond the layers
+    // (the window grew after the choice), nor the cover pen on black, nor a reveal pen where the picture
+    // shows. Opening a file keeps the etched picture, marked after the file's name.
     void modifiedState() {
         const int x = View()->m_nLayerWidth;
         Frame()->resize(Frame()->size() + QSize(120, 0));
         QVERIFY(QTest::qWaitFor([x] { return View()->width() >= x + 100; }));
         Etch(ID_PEN_COVER, {{x + 10, 20}, {x + 60, 40}});
         Etch(ID_PEN_BOLD, {{x + 30, 30}});
+        Etch(ID_PEN_COVER, {{10, 20}, {60, 40}});
+        QPainter(&View()->m_bmpCover)
+            .drawImage(QRect(100, 20, 60, 60), View()->m_bmpColor, QRect(100, 20, 60, 60));
+        Etch(ID_PEN_MEDIUM, {{110, 30}, {140, 60}});
         QVERIFY(!View()->IsModified() && !Frame()->isWindowModified());
-        Etch(ID_PEN_FINE, {{10, 10}, {60, 20}});
+        Etch(ID_PEN_FINE, {{10, 10}});
         QVERIFY(QFile(In("開いた絵.bmp")).open(QIODevice::WriteOnly) &&
                 theApp.OpenDocumentFile(In("開いた絵.bmp")));
         QVERIFY(View()->IsModified() && Frame()->isWindowModified());
@@ -90,7 +103,7 @@ private Q_SLOTS:
         const auto row = [](const char* pName, Road road, Answer answer) {
             QTest::newRow(pName) << int(road) << int(answer);
         };
-        // Exit and the close box share the frame's close; each road once goes on and once stays.
+        // Each road once goes on and once stays.
         row("Exit, 保存 by Enter, Save As writes", Exit, SaveAsOk);
         row("Exit, キャンセル", Exit, Cancel);
         row("close box, 保存 after a Save As, Save writes", CloseBox, SaveOk);
@@ -157,12 +170,12 @@ private Q_SLOTS:
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         bool bSessionMayEnd = true;
         const std::function<void()> roads[] = {[] { Frame()->SendCommand(ID_APP_EXIT); },
-                                               [] { Frame()->close(); },
+                                               &CloseFromWindowSystem,
                                                [&] { bSessionMayEnd = Frame()->OnQueryEndSession(); },
                                                [] { Frame()->SendCommand(ID_FILE_NEW); }};
         roads[road]();
         if (road == Logout && bSessionMayEnd) // the session ends
-            Frame()->close();
+            CloseFromWindowSystem();
         limit.rlim_cur = RLIM_INFINITY;
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         QVERIFY2(driver.Finished(), qPrintable(driver.Faults().join(u'\n')));

@@ -12,6 +12,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -29,6 +30,7 @@ class TestMainFrame : public QObject {
 
     static CMainFrame* Main() { return static_cast<CMainFrame*>(Frame()); }
     static QString Pane0() { return Frame()->GetMessageBar()->GetPaneText(0); }
+    const QString kIdle = QString::fromUtf8("ﾍﾙﾌﾟを表示するには [F1] を押してください。");
     // Per bar (standard, status, pen): shown, and the check mark of its View item.
     static QString Bars() {
         Q_EMIT Frame()->GetMenu(1)->aboutToShow();
@@ -38,6 +40,22 @@ class TestMainFrame : public QObject {
                                {ID_VIEW_PENBAR, Main()->m_wndPenBar}})
             bars += QString(" %1%2").arg(bar->isVisible()).arg(Frame()->FindCommandAction(id)->isChecked());
         return bars;
+    }
+
+    // A bar's buttons by command, its close box "x", a line of them after another ("/" between); a line runs
+    // along the bar's orientation.
+    static QString Lines(CToolBar* bar) {
+        QString lines;
+        int nLine = -1;
+        for (QAction* action : bar->actions())
+            if (const QWidget* button = bar->widgetForAction(action);
+                !action->isSeparator() && button->isVisible()) {
+                const int nAcross = bar->orientation() == Qt::Horizontal ? button->y() : button->x();
+                lines += nLine < 0 ? "" : nAcross != nLine ? "/" : " ";
+                lines += action->data().isValid() ? action->data().toString() : "x";
+                nLine = nAcross;
+            }
+        return lines;
     }
 
 private Q_SLOTS:
@@ -53,46 +71,104 @@ private Q_SLOTS:
     }
     void cleanupTestCase() { StopApp(); }
 
-    void buttons_data() {
+    void prompts_data() {
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("tips"); // status tip|tooltip: the prompt's two parts
+        // The message pane|the tooltip, the pointer on its button or menu item.
+        QTest::addColumn<QString>("tips");
         QTest::newRow("New") << ID_FILE_NEW << "新規にﾌｧｲﾙを作成|新規ﾌｧｲﾙ";
-        QTest::newRow("pen") << ID_PEN_FINE << "|";
+        QTest::newRow("pen, no string") << ID_PEN_FINE << "|";
+        QTest::newRow("描画設定, no string") << ID_VIEW_PENBAR << "|";
     }
-
-    void buttons() {
+    // A command's string gives its button and menu item the status prompt and its button the tooltip; a
+    // command without one shows neither. Once the pointer has gone the pane shows the idle text.
+    void prompts() {
         QFETCH(int, id);
-        QToolBar* bar = id == ID_PEN_FINE ? Main()->m_wndPenBar : Main()->m_wndToolBar;
-        QWidget* button = bar->widgetForAction(Frame()->FindCommandAction(id));
-        QVERIFY(button != nullptr);
-        QToolTip::hideText();
-        QTRY_VERIFY(!QToolTip::isVisible());
-        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
-        QCoreApplication::sendEvent(button, &help);
-        QTEST(button->statusTip() + '|' + (QToolTip::isVisible() ? QToolTip::text() : ""), "tips");
+        QFETCH(QString, tips);
+        if (QWidget* button =
+                (id == ID_PEN_FINE ? Main()->m_wndPenBar : Main()->m_wndToolBar)->GetButton(id)) {
+            QToolTip::hideText();
+            QTRY_VERIFY(!QToolTip::isVisible());
+            QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+            QCoreApplication::sendEvent(button, &help);
+            const QString tooltip = QToolTip::isVisible() ? QToolTip::text() : "";
+            QTest::mouseMove(button);
+            QCOMPARE(Pane0() + '|' + tooltip, tips);
+            QTest::mouseMove(Main()->m_wndStatusBar);
+            QCOMPARE(Pane0(), kIdle);
+        }
+        for (QMenu* menu : Frame()->menuBar()->findChildren<QMenu*>())
+            if (menu->actions().contains(Frame()->FindCommandAction(id))) {
+                menu->popup(QPoint(0, 0));
+                menu->setActiveAction(Frame()->FindCommandAction(id));
+                const QString shown = Pane0();
+                menu->hide();
+                QCOMPARE(shown + '|' + Pane0(), tips.section('|', 0, 0) + '|' + kIdle);
+            }
     }
 
-    void toggles_data() {
-        QTest::addColumn<int>("id"); // 0: the close box of the pen bar floated
-        QTest::addColumn<QString>("bars");
+    void bars_data() {
+        QTest::addColumn<int>("view");       // the bar's View item
+        QTest::addColumn<QString>("hidden"); // the bars, that one hidden
+        QTest::addColumn<QString>("lines");  // floated, its bottom edge a line lower, its right edge a button
+                                             // narrower, docked again
         // Both toolbars carry 59392; its item acts on the standard one.
-        QTest::newRow("standard toolbar") << ID_VIEW_TOOLBAR << " 00 11 11";
-        QTest::newRow("status bar") << ID_VIEW_STATUS_BAR << " 11 00 11";
-        QTest::newRow("pen bar") << ID_VIEW_PENBAR << " 11 11 00";
-        QTest::newRow("floating pen bar's close box") << 0 << " 11 11 00";
+        QTest::newRow("status bar") << ID_VIEW_STATUS_BAR << " 11 00 11"
+                                    << "";
+        QTest::newRow("pen bar")
+            << ID_VIEW_PENBAR << " 11 11 00"
+            << "32775 32776 32777 32778 x|32775 32776 32777/32778 x|32775 32776/32777 32778/x|"
+               "32775 32776 32777 32778";
+        QTest::newRow("standard toolbar") << ID_VIEW_TOOLBAR << " 00 11 11"
+                                          << "57600 57603 57607 57664 x|57600 57603 57607/57664 x|"
+                                             "57600 57603/57607 57664/x|57600 57603 57607 57664";
     }
-
-    // Each bar hidden, then shown again from its View item.
-    void toggles() {
-        QFETCH(int, id);
-        Q_EMIT Main()->m_wndPenBar->topLevelChanged(id == 0);
-        QAction* hide = id != 0 ? Frame()->FindCommandAction(id)
-                                : Main()->m_wndPenBar->findChild<QAction*>("closeFloatingBar");
-        QVERIFY(hide != nullptr && hide->isVisible());
-        hide->trigger();
-        QTEST(Bars(), "bars");
-        Frame()->FindCommandAction(id != 0 ? id : ID_VIEW_PENBAR)->trigger();
-        QCOMPARE(Bars(), " 11 11 11");
+    // Each bar hidden, then shown again from its View item. Dragged off by its grip, a toolbar floats with
+    // its buttons in one line and a close box, which hides it until its View item shows it again. Dragging
+    // its bottom or right edge lays the buttons out in as many lines as the new shape holds; docked again,
+    // they lie in one line once more.
+    void bars() {
+        QFETCH(int, view);
+        QFETCH(QString, hidden);
+        for (QString bars : {hidden, QString(" 11 11 11")}) {
+            Frame()->FindCommandAction(view)->trigger();
+            QCOMPARE(Bars(), bars);
+        }
+        if (view == ID_VIEW_STATUS_BAR)
+            return;
+        CToolBar* bar = view == ID_VIEW_PENBAR ? Main()->m_wndPenBar : Main()->m_wndToolBar;
+        // From and to in the bar's coordinates when the drag starts: a dragged grip moves the bar.
+        const auto drag = [bar](QPoint from, QPoint to) {
+            const QPoint global = bar->mapToGlobal(to);
+            QTest::mousePress(bar, Qt::LeftButton, {}, from);
+            QTest::mouseMove(bar, from + QPoint(4, 4));
+            QTest::mouseMove(bar, bar->mapFromGlobal(global));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(global));
+        };
+        const auto grip = [bar] {
+            return bar->orientation() == Qt::Vertical ? QPoint(bar->width() / 2, 5)
+                                                      : QPoint(5, bar->height() / 2);
+        };
+        const auto frame = [bar](QPoint p) { return bar->mapFrom(Frame(), p); };
+        QStringList lines;
+        drag(grip(), frame(Frame()->rect().center()));
+        QVERIFY(bar->isFloating());
+        lines << Lines(bar);
+        const QSize button = bar->widgetForAction(bar->actions().first())->size();
+        drag(QPoint(bar->width() / 2, bar->height() - 1),
+             QPoint(bar->width() / 2, bar->height() + button.height()));
+        lines << Lines(bar);
+        drag(QPoint(bar->width() - 1, 3), QPoint(bar->width() - 2 - button.width(), 3));
+        lines << Lines(bar);
+        bar->findChild<QAction*>("closeFloatingBar")->trigger();
+        QCOMPARE(Bars(), hidden);
+        Frame()->FindCommandAction(view)->trigger();
+        QVERIFY(Bars() == " 11 11 11" && bar->isFloating());
+        drag(grip(),
+             frame(view == ID_VIEW_PENBAR ? QPoint(2, Frame()->height() / 2)
+                                          : QPoint(Frame()->width() / 2, Frame()->menuBar()->height() + 2)));
+        QTRY_VERIFY(!bar->isFloating());
+        lines << Lines(bar);
+        QTEST(lines.join('|'), "lines");
     }
 
     void statusBarAndHelp() {
@@ -104,7 +180,7 @@ private Q_SLOTS:
         QTest::keySequence(Frame(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
         QCOMPARE(Pane0(), QString::fromUtf8("ﾍﾙﾌﾟを使用するｵﾌﾞｼﾞｪｸﾄを選択"));
         QWhatsThis::leaveWhatsThisMode();
-        QCOMPARE(Pane0(), QString::fromUtf8("ﾍﾙﾌﾟを表示するには [F1] を押してください。"));
+        QCOMPARE(Pane0(), kIdle);
     }
 
     void dragIntoTheView_data() {
@@ -183,7 +259,9 @@ private Q_SLOTS:
         });
         Frame()->SendCommand(ID_APP_ABOUT);
         QCOMPARE(*seen, QStringLiteral("CAboutDlg"));
-        QCOMPARE(size, QSize(411, 83)); // 235 x 55 dialog units
+        // A dialog unit is a quarter of the base unit across and an eighth of it down.
+        QCOMPARE(size, QSize(qRound(g_aboutDialog.cx * CDialogBuilder::kBaseUnitX / 4.0),
+                             qRound(g_aboutDialog.cy * CDialogBuilder::kBaseUnitY / 8.0)));
     }
 
     void labelsShowTheirWholeText() {

@@ -33,29 +33,28 @@ QByteArray ModelBmp(const QImage& picture, int nWidth, int nHeight) {
 class TestPictureWriter : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    bool m_bPil = false;
 
 private Q_SLOTS:
-    void initTestCase() {
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        m_bPil = HavePil();
-    }
+    void initTestCase() { QVERIFY(QDir::setCurrent(m_dir.path())); }
 
     void bothFormats_data() {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
         QTest::addColumn<bool>("bSource"); // without a row source the picture is black
-        for (const int height : {0, 1, 480})
-            for (const int width : {0, 1, 2, 3, 4, 5, 6, 7, 8, 101, 1023})
+        for (const int height : {0, 1})
+            for (const int width : {0, 1, 2, 3, 4, 5, 6, 7, 8})
                 QTest::addRow("%dx%d", width, height) << width << height << (width * height > 0);
-        // 1023 x 480 above already takes several chunks.
+        // Several chunks: past the first one a row's pad bytes lie where another row's pixels were, for
+        // every width's remainder by four.
+        for (const int width : {1020, 1021, 1022, 1023})
+            QTest::addRow("%dx480", width) << width << 480 << true;
         QTest::newRow("rows wider than a chunk") << 90001 << 3 << true;
         QTest::newRow("black without a source") << 1023 << 480 << false;
     }
 
     // Each written over a larger file, which must leave exactly the new one: the BMP file as the model lays
     // it out, the PNG file 8-bit RGB, which cannot hold a picture without pixels and then leaves the old
-    // file. Read by Qt and by PIL, both hold the picture. Only a name ending in ".png", in any case, is PNG.
+    // file. Read back, both hold the picture. Only a name ending in ".png", in any case, is PNG.
     void bothFormats() {
         QFETCH(int, width);
         QFETCH(int, height);
@@ -77,14 +76,9 @@ private Q_SLOTS:
                 QCOMPARE(Read(name), ModelBmp(picture, width, height));
             else if (bEmpty)
                 QVERIFY(reason == CSystemError::Text(CSystemError::kEmptyPicture) && Read(name) == old);
-            if (bEmpty)
-                continue; // no reader takes a picture without pixels
-            QCOMPARE(QImage(name).convertToFormat(QImage::Format_RGB32), picture);
-            if (m_bPil)
-                QCOMPARE(ReadWithPil(name), picture);
+            // No reader takes a picture without pixels; one of 8 bits a channel without alpha reads as RGB32.
+            QVERIFY(bEmpty || QImage(name) == picture);
         }
-        if (!m_bPil && !bEmpty)
-            QSKIP("needs /usr/bin/python3 with PIL");
     }
 };
 
