@@ -54,6 +54,22 @@ int CRegularFile::OpenForReading(const QString& pathName, int* pnError) {
     return nHandle;
 }
 
+int CRegularFile::CheckReadable(const QString& pathName, qint64 nMaxSize) {
+    int nError = 0;
+    const int nHandle = OpenForReading(pathName, &nError);
+    if (nHandle < 0) {
+        return nError;
+    }
+    struct stat info {};
+    if (::fstat(nHandle, &info) != 0) {
+        nError = errno;
+    } else if (info.st_size > nMaxSize) {
+        nError = EFBIG;
+    }
+    ::close(nHandle);
+    return nError;
+}
+
 int CRegularFile::CheckWriteTarget(const QString& pathName) {
     if (pathName.isEmpty()) {
         return ENOENT;

@@ -11,6 +11,9 @@ public:
     // Returns the handle, or -1 with the error number in *pnError (CSystemError::kNotRegularFile for anything
     // that is not a regular file).
     static int OpenForReading(const QString& pathName, int* pnError);
+    // Whether pathName can be read whole without waiting: 0 for a regular file of at most nMaxSize bytes that
+    // the user may read, else the error number (as OpenForReading; EFBIG for a larger file).
+    static int CheckReadable(const QString& pathName, qint64 nMaxSize);
 
     // Whether a file may be written under pathName, replacing what is there as a whole: 0 for a name the
     // system takes as it is that, after its symbolic links, is a regular file the user may write or a new

@@ -50,15 +50,24 @@ int StringFor(int nError) {
     }
 }
 
+QString TableText(int nID) {
+    for (const StringResource& s : g_stringTable) {
+        if (s.nID == nID) {
+            return QString::fromUtf8(s.text);
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QString CSystemError::Text(int nError) {
     if (const int nID = StringFor(nError); nID != 0) {
-        for (const StringResource& s : g_stringTable) {
-            if (s.nID == nID) {
-                return QString::fromUtf8(s.text);
-            }
-        }
+        return TableText(nID);
     }
     return qt_error_string(nError);
+}
+
+QString CSystemError::ReadingText(int nError) {
+    return nError == EACCES || nError == EPERM ? TableText(IDS_ERROR_READ_ACCESS) : Text(nError);
 }

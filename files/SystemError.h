@@ -16,4 +16,6 @@ public:
     static constexpr int kFolderRemoved = -3;
 
     static QString Text(int nError);
+    // The same for a file that was to be read: a refused permission is the permission to read.
+    static QString ReadingText(int nError);
 };

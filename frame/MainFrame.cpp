@@ -2,9 +2,9 @@
 #include "frame/MainFrame.h"
 
 #include "app/framework/CmdUI.h"
+#include "files/SettingsFile.h"
 #include "frame/StatusBar.h"
 #include "frame/ToolBar.h"
-#include "app/framework/WinApp.h"
 #include "res/ResourceIds.h"
 #include "res/ToolbarTable.h"
 
@@ -18,7 +18,7 @@
 namespace {
 
 // Moves a window that lies partly off its screen the shortest way back onto it.
-void MoveOntoScreen(QWidget* pWindow) {
+void MoveOntoScreen(QWindow* pWindow) {
     const QRect area = pWindow->screen()->availableGeometry();
     const QRect frame = pWindow->frameGeometry();
     const int x =
@@ -26,14 +26,13 @@ void MoveOntoScreen(QWidget* pWindow) {
     const int y =
         std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height()));
     if (QPoint(x, y) != frame.topLeft()) {
-        pWindow->move(x, y);
+        pWindow->setFramePosition(QPoint(x, y));
     }
 }
 
 const QString kGeometryKey = QStringLiteral("Window/Geometry");
-const QString kStateKey = QStringLiteral("Window/State");
-// Raised when the bars change so that an older arrangement no longer applies.
-constexpr int kBarStateVersion = 1;
+// Where an earlier version kept the bars' places; dropped when the placement is next written.
+const QString kOldBarStateKey = QStringLiteral("Window/State");
 
 } // namespace
 
@@ -66,6 +65,7 @@ int CMainFrame::OnCreate(CCreateContext* pContext) {
     if (CFrameWnd::OnCreate(pContext) == -1) {
         return -1;
     }
+    m_pSettingsFile = pContext != nullptr ? pContext->m_pSettingsFile : nullptr;
 
     m_wndToolBar = new CToolBar(this, QStringLiteral("standardToolBar"));
     if (!m_wndToolBar->LoadToolBar(g_standardToolbar)) {
@@ -110,16 +110,23 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
     }
 }
 
+void CMainFrame::setVisible(bool bVisible) {
+    CFrameWnd::setVisible(bVisible);
+    // The window system has placed the window now, also where -geometry or -qwindowgeometry asked.
+    if (bVisible && !m_bPlaced && windowHandle() != nullptr) {
+        m_bPlaced = true;
+        if (!isMaximized() && !isFullScreen()) {
+            MoveOntoScreen(windowHandle());
+        }
+    }
+}
+
 void CMainFrame::showEvent(QShowEvent* e) {
     CFrameWnd::showEvent(e);
     // The window's frame may be known from now on, and the window may move to a screen of another size.
     connect(windowHandle(), &QWindow::screenChanged, this, &CMainFrame::LimitSizeToScreen,
             Qt::UniqueConnection);
     LimitSizeToScreen();
-    if (!m_bShownBefore && !isMaximized() && !isFullScreen()) {
-        MoveOntoScreen(this);
-    }
-    m_bShownBefore = true;
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* e) {
@@ -129,31 +136,21 @@ void CMainFrame::resizeEvent(QResizeEvent* e) {
 }
 
 void CMainFrame::LoadWindowPlacement() {
-    const auto settings = AfxGetApp()->OpenSettings();
-    if (settings == nullptr) {
-        return;
-    }
-    const QByteArray geometry = settings->value(kGeometryKey).toByteArray();
+    const auto settings = m_pSettingsFile != nullptr ? m_pSettingsFile->Open() : nullptr;
+    const QByteArray geometry =
+        settings != nullptr ? settings->value(kGeometryKey).toByteArray() : QByteArray();
     if (!geometry.isEmpty() && restoreGeometry(geometry)) {
         LimitSizeToScreen();
-        MoveOntoScreen(this);
-    }
-    restoreState(settings->value(kStateKey).toByteArray(), kBarStateVersion);
-    for (CToolBar* pBar : {m_wndToolBar, m_wndPenBar}) {
-        if (pBar->isFloating()) {
-            MoveOntoScreen(pBar);
-        }
     }
 }
 
 void CMainFrame::SaveWindowPlacement() const {
-    const auto settings = AfxGetApp()->OpenSettings();
-    if (settings == nullptr) {
-        return;
+    if (m_pSettingsFile != nullptr) {
+        m_pSettingsFile->Write([this](QSettings& settings) {
+            settings.setValue(kGeometryKey, saveGeometry());
+            settings.remove(kOldBarStateKey);
+        });
     }
-    settings->setValue(kGeometryKey, saveGeometry());
-    settings->setValue(kStateKey, saveState(kBarStateVersion));
-    AfxGetApp()->SyncSettings(*settings);
 }
 
 void CMainFrame::LimitSizeToScreen() {

@@ -3,6 +3,7 @@
 
 #include "app/framework/FrameWnd.h"
 
+class CSettingsFile;
 class CStatusBar;
 class CToolBar;
 
@@ -22,19 +23,23 @@ public:
     CToolBar* m_wndToolBar = nullptr;
     CToolBar* m_wndPenBar = nullptr;
 
+    void setVisible(bool bVisible) override;
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:
-    // The window's size, position, maximised state and toolbars, kept in the settings between runs.
+    // The window's size, position and maximised state, kept in the settings between runs. The bars are not:
+    // every run starts with them where they belong.
     void LoadWindowPlacement();
     void SaveWindowPlacement() const;
     // Never larger than the usable area of the window's screen, whoever asks for the size.
     void LimitSizeToScreen();
 
-    bool m_bShownBefore = false;
+    CSettingsFile* m_pSettingsFile = nullptr;
+    bool m_bPlaced = false; // brought onto the screen where it was first shown
 
     DECLARE_MESSAGE_MAP(CMainFrame)
 };

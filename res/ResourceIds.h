@@ -105,6 +105,9 @@ constexpr int IDS_PRINT_FAILED = 61853;
 constexpr int IDS_SETTINGS_NOT_READ = 61854;
 constexpr int IDS_SETTINGS_NOT_WRITTEN = 61855;
 constexpr int IDS_ERROR_INCOMPLETE_WRITE = 61856;
+// A file named by one of the toolkit's options that the toolkit would read at start-up
+constexpr int IDS_TOOLKIT_FILE_REFUSED = 61871;
+constexpr int IDS_TOOLKIT_FILE_RULE = 61872;
 
 // Reasons of failed file operations, for the common causes
 constexpr int IDS_ERROR_NO_SPACE = 61820;
@@ -123,6 +126,7 @@ constexpr int IDS_ERROR_QUOTA = 61832;
 constexpr int IDS_ERROR_BUSY = 61833;
 constexpr int IDS_ERROR_EMPTY_PICTURE = 61834;
 constexpr int IDS_ERROR_FOLDER_REMOVED = 61835;
+constexpr int IDS_ERROR_READ_ACCESS = 61870;
 
 // The file types of the save dialog
 constexpr int IDS_FILTER_BMP = 61842;

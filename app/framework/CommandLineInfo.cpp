@@ -79,6 +79,43 @@ QStringList CCommandLineInfo::WithoutToolkitOptions(const QStringList& arguments
     return result;
 }
 
+QList<std::pair<QString, QString>> CCommandLineInfo::ToolkitFiles(const QStringList& arguments) {
+    QList<std::pair<QString, QString>> files;
+    const auto add = [&files](const QString& option, const QString& file) {
+        // A name starting with ':' is one of the program's own resources.
+        if (!file.startsWith(QLatin1Char(':'))) {
+            files.append({option, file});
+        }
+    };
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        const QString name = OptionName(arg);
+        if (name.startsWith(QLatin1String("stylesheet="))) {
+            add(arg.left(arg.indexOf(QLatin1Char('='))), name.mid(name.indexOf(QLatin1Char('=')) + 1));
+            continue;
+        }
+        if (i + 1 == arguments.size()) {
+            break;
+        }
+        const QString& value = arguments.at(i + 1);
+        if (name == QLatin1String("stylesheet") ||
+            ((name == QLatin1String("qwindowicon") || name == QLatin1String("icon")) &&
+             value.startsWith(QLatin1Char('/')))) {
+            add(arg, value);
+        } else if (name == QLatin1String("platform")) {
+            // "xcb;offscreen:configfile=file": platforms to try in turn, each with its parameters.
+            for (const QString& platform : value.split(QLatin1Char(';'))) {
+                for (const QString& parameter : platform.split(QLatin1Char(':')).mid(1)) {
+                    if (parameter.startsWith(QLatin1String("configfile="))) {
+                        add(arg, parameter.mid(parameter.indexOf(QLatin1Char('=')) + 1));
+                    }
+                }
+            }
+        }
+    }
+    return files;
+}
+
 void CCommandLineInfo::ParseArguments(const QStringList& arguments) {
     bool bSwitches = true;
     QString printSwitch; // named in the message when its file or printer is missing

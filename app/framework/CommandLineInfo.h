@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 // What the command line asks the program to do.
 class CCommandLineInfo {
@@ -17,6 +18,10 @@ public:
     // The arguments without the options the toolkit takes for itself ("-platform offscreen", "-reverse",
     // "-style=fusion" ...).
     static QStringList WithoutToolkitOptions(const QStringList& arguments);
+    // The files the toolkit reads while it starts, each with the option that names it: "-stylesheet file",
+    // "-stylesheet=file", "-qwindowicon /file" and "-icon /file" (a name without a folder is one of the icon
+    // theme's), "-platform offscreen:configfile=file". The toolkit looks at every argument, also after "--".
+    static QList<std::pair<QString, QString>> ToolkitFiles(const QStringList& arguments);
 
     ShellCommand m_nShellCommand = FileNew;
     QString m_strFileName;

@@ -11,6 +11,7 @@
 
 class CDocument;
 class CKeyboardIndicators;
+class CSettingsFile;
 class CStatusBar;
 class CView;
 class QAction;
@@ -21,6 +22,7 @@ class QSessionManager;
 struct CCreateContext {
     const CRuntimeClassT<CView>* m_pNewViewClass = nullptr;
     CDocument* m_pCurrentDoc = nullptr;
+    CSettingsFile* m_pSettingsFile = nullptr; // where the frame keeps its place between runs
 };
 
 // A top-level window with a menu, accelerators, control bars and one view. Commands from its menu,

@@ -3,9 +3,9 @@
 
 #include "app/framework/Document.h"
 #include "app/framework/FrameWnd.h"
-#include "app/resources/Resources.h"
 #include "app/framework/View.h"
 #include "app/framework/WinApp.h"
+#include "app/resources/Resources.h"
 #include "res/ResourceIds.h"
 
 CSingleDocTemplate::CSingleDocTemplate(int nIDResource, const CRuntimeClassT<CDocument>* pDocClass,
@@ -31,6 +31,7 @@ bool CSingleDocTemplate::CreateDocumentAndFrame() {
     CCreateContext context;
     context.m_pNewViewClass = m_pViewClass;
     context.m_pCurrentDoc = m_pOnlyDoc;
+    context.m_pSettingsFile = AfxGetApp()->GetSettingsFile();
     if (!m_pFrame->LoadFrame(m_nIDResource, &context)) {
         CloseAll();
         return false;

@@ -5,11 +5,12 @@
 #include "app/framework/CommandLineInfo.h"
 #include "app/framework/FrameWnd.h"
 #include "app/framework/RecentFileList.h"
-#include "files/RegularFile.h"
-#include "app/resources/Resources.h"
 #include "app/framework/SingleDocTemplate.h"
-#include "files/SystemError.h"
 #include "app/framework/View.h"
+#include "app/resources/Resources.h"
+#include "files/RegularFile.h"
+#include "files/SettingsFile.h"
+#include "files/SystemError.h"
 #include "res/MenuTable.h"
 #include "res/ResourceIds.h"
 #include "res/VersionInfo.h"
@@ -26,14 +27,10 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTranslator>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 #ifdef ZELVORANDINE_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -45,8 +42,8 @@ CWinApp* g_pApp = nullptr;
 
 constexpr int kExitBadArguments = 2;
 constexpr int kExitFailure = 1;
-// Far more than four file names take: a larger file is no settings file of ours.
-constexpr qint64 kMaxSettingsFileSize = 1024 * 1024;
+// Far more than any style sheet or icon for this window takes.
+constexpr qint64 kMaxToolkitFileSize = 1024 * 1024;
 
 void PrintLine(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -88,18 +85,26 @@ QString BadArgumentsText(const CCommandLineInfo& info) {
     return CResources::Format(nID, info.m_strBadArgument);
 }
 
-// Why the settings file cannot be used, or an empty text when it can (also when there is none yet). It is
-// looked at before QSettings reads it: reading a pipe would wait forever, a huge file would fill the memory.
-QString SettingsFileProblem(const QString& path) {
-    int nError = 0;
-    const int nHandle = CRegularFile::OpenForReading(path, &nError);
-    if (nHandle < 0) {
-        return nError == ENOENT ? QString() : CSystemError::Text(nError);
+void ReportSettingsProblem(CSettingsFile::Problem nProblem, const QString& path, const QString& reason) {
+    const QString file = QDir::toNativeSeparators(path);
+    PrintLine(stderr, nProblem == CSettingsFile::NotRead
+                          ? CResources::Format(IDS_SETTINGS_NOT_READ, file, reason)
+                          : CResources::Format(IDS_SETTINGS_NOT_WRITTEN, file));
+}
+
+// The toolkit reads the files some of its options name while it starts, before any check of ours could run.
+// They are checked as the program's own files are, with a limit on the size: a pipe would keep the start
+// waiting, a device or a huge file would fill the memory. 0, or the exit code after the message.
+int CheckToolkitFiles(const QStringList& arguments) {
+    for (const auto& [option, file] : CCommandLineInfo::ToolkitFiles(arguments)) {
+        if (const int nError = CRegularFile::CheckReadable(file, kMaxToolkitFileSize); nError != 0) {
+            PrintLine(stderr, CResources::Format(IDS_TOOLKIT_FILE_REFUSED, option, file) + QLatin1Char('\n') +
+                                  CSystemError::ReadingText(nError) + QLatin1Char('\n') +
+                                  CResources::LoadString(IDS_TOOLKIT_FILE_RULE));
+            return kExitBadArguments;
+        }
     }
-    struct stat info {};
-    const bool bTooLarge = ::fstat(nHandle, &info) == 0 && info.st_size > kMaxSettingsFileSize;
-    ::close(nHandle);
-    return bTooLarge ? CSystemError::Text(EFBIG) : QString();
+    return 0;
 }
 
 } // namespace
@@ -187,60 +192,21 @@ void CWinApp::SetRegistryKey(const QString& key) {
     m_pszRegistryKey = key;
     QCoreApplication::setOrganizationName(key);
     QCoreApplication::setApplicationName(m_pszAppName);
-}
-
-QString CWinApp::GetSettingsFilePath() const {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
-           m_pszRegistryKey + QLatin1Char('/') + m_pszAppName + QLatin1String(".conf");
-}
-
-std::unique_ptr<QSettings> CWinApp::OpenSettings() {
-    if (!CheckSettingsFile()) {
-        return nullptr;
-    }
-    // One file, named here, so that it can be looked at before it is read.
-    return std::make_unique<QSettings>(GetSettingsFilePath(), QSettings::NativeFormat);
-}
-
-void CWinApp::SyncSettings(QSettings& settings) {
-    settings.sync();
-    if (settings.status() != QSettings::NoError && !m_bSettingsWriteReported) {
-        m_bSettingsWriteReported = true;
-        PrintLine(stderr, CResources::Format(IDS_SETTINGS_NOT_WRITTEN,
-                                             QDir::toNativeSeparators(GetSettingsFilePath())));
-    }
+    m_pSettingsFile = std::make_unique<CSettingsFile>(key, m_pszAppName, &ReportSettingsProblem);
 }
 
 void CWinApp::LoadStdProfileSettings(int nMaxMRU) {
     m_pRecentFileList = std::make_unique<CRecentFileList>(nMaxMRU, QStringLiteral("Recent File List"),
                                                           QStringLiteral("File%1"));
-    if (const auto settings = OpenSettings()) {
+    if (const auto settings = m_pSettingsFile != nullptr ? m_pSettingsFile->Open() : nullptr) {
         m_pRecentFileList->ReadList(*settings);
     }
 }
 
 void CWinApp::SaveStdProfileSettings() {
-    if (m_pRecentFileList == nullptr) {
-        return;
+    if (m_pRecentFileList != nullptr && m_pSettingsFile != nullptr) {
+        m_pSettingsFile->Write([this](QSettings& settings) { m_pRecentFileList->WriteList(settings); });
     }
-    if (const auto settings = OpenSettings()) {
-        m_pRecentFileList->WriteList(*settings);
-        SyncSettings(*settings);
-    }
-}
-
-bool CWinApp::CheckSettingsFile() {
-    if (!m_bSettingsUsable) {
-        return false;
-    }
-    const QString path = GetSettingsFilePath();
-    const QString problem = SettingsFileProblem(path);
-    // A file we cannot read is not ours to overwrite either: the list starts empty and is not saved.
-    m_bSettingsUsable = problem.isEmpty();
-    if (!m_bSettingsUsable) {
-        PrintLine(stderr, CResources::Format(IDS_SETTINGS_NOT_READ, QDir::toNativeSeparators(path), problem));
-    }
-    return m_bSettingsUsable;
 }
 
 void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) {
@@ -434,6 +400,9 @@ int AfxWinMain(CWinApp& app, int argc, char** argv) {
         return kExitBadArguments;
     default:
         break;
+    }
+    if (const int nExit = CheckToolkitFiles(early); nExit != 0) {
+        return nExit;
     }
 
     // Under a file-size limit a write must fail with an error the user is told about, not end the

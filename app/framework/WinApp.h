@@ -12,9 +12,9 @@ class CCommandLineInfo;
 class CDocument;
 class CFrameWnd;
 class CRecentFileList;
+class CSettingsFile;
 class CSingleDocTemplate;
 class QPrinter;
-class QSettings;
 
 // The application: start-up, the document template, per-user settings and the commands that no
 // window answers.
@@ -34,15 +34,12 @@ public:
     // The message loop; returns the exit code.
     int Run();
 
+    // From here on the settings are kept in the per-user settings file for key and the application's name.
     void SetRegistryKey(const QString& key);
     void LoadStdProfileSettings(int nMaxMRU);
     void SaveStdProfileSettings();
-    // The per-user settings of this application, or nullptr while the file that holds them is one to leave
-    // alone (see CheckSettingsFile).
-    std::unique_ptr<QSettings> OpenSettings();
-    // Writes the settings out; a failure is said once on standard error.
-    void SyncSettings(QSettings& settings);
-    QString GetSettingsFilePath() const;
+    // The per-user settings file; its problems are said once on standard error. Null before SetRegistryKey.
+    CSettingsFile* GetSettingsFile() const { return m_pSettingsFile.get(); }
 
     void AddDocTemplate(CSingleDocTemplate* pTemplate);
     CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
@@ -72,9 +69,6 @@ public:
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
 
 private:
-    // Looks at the settings file before QSettings reads or writes it. False, said once on standard error,
-    // when it cannot be used; it is then left alone for the rest of the run.
-    bool CheckSettingsFile();
     bool SelectPrinter(const CCommandLineInfo& info);
     bool PrintFromCommandLine(const CCommandLineInfo& info);
 
@@ -82,8 +76,7 @@ private:
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     std::unique_ptr<QPrinter> m_pPrinter;
     QStringList m_arguments;
-    bool m_bSettingsUsable = true; // false: the settings file is left alone, neither read nor written
-    bool m_bSettingsWriteReported = false;
+    std::unique_ptr<CSettingsFile> m_pSettingsFile;
 
     DECLARE_MESSAGE_MAP(CWinApp)
 };

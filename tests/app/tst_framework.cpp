@@ -2,9 +2,9 @@
 #include "app/framework/CmdTarget.h"
 #include "app/framework/CmdUI.h"
 #include "app/framework/CommandLineInfo.h"
-#include "output/PdfStructure.h"
 #include "app/framework/RecentFileList.h"
 #include "files/SystemError.h"
+#include "output/PdfStructure.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -112,7 +112,7 @@ private Q_SLOTS:
         };
         const QByteArray longest = '/' + QByteArray(PATH_MAX - 2, 'a'); // with its NUL, the system's limit
         row("full", "File1=/b\nFile2=/c\nFile3=/d\nFile4=/e", "/a /b /c /d");
-        row("reopened", "File1=/c\nFile2=/b\nFile3=/a", "/a /c /b");
+        row("full, one reopened", "File1=/c\nFile2=/a\nFile3=/b\nFile4=/d", "/a /c /b /d");
         // Taken as they stand or dropped, never rewritten into the name of another file.
         row("relative, not clean, duplicate", "File1=pic.bmp\nFile2=/b\nFile3=/x/../q\nFile4=/b", "/a /b");
         row("control character, not in the file system's encoding",

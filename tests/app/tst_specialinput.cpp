@@ -31,6 +31,17 @@ QString CannotPrint(const QString& path, const QString& reason) {
     return QString("ﾌｧｲﾙ %1 に印刷できませんでした。\n%2").arg(path, reason);
 }
 
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// MakeFile's kinds, and "<n> bytes": a regular file of that size.
+bool MakeAnyFile(const QString& kind, const QString& path) {
+    const qint64 nSize = kind.endsWith(" bytes") ? kind.section(' ', 0, 0).toLongLong() : 0;
+    return nSize == 0 ? MakeFile(kind, path) : WriteFile(path, QByteArray(nSize, '#'));
+}
+
 bool IsWholePdf(const QString& path) {
     QFile file(path);
     const QByteArray pdf = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -50,21 +61,30 @@ class TestSpecialInput : public QObject {
     QString Placed(QString text) const { return text.replace("<dir>", m_pDir->path()); }
 
     // Runs the real program offscreen in the test folder, its writes beyond nFileSizeLimit failing as under
-    // `ulimit -f`; its exit code, or -1 when it had to be stopped.
-    int RunProgram(const QStringList& arguments, const QString& configHome, rlim_t nFileSizeLimit) {
+    // `ulimit -f`; its exit code, or -1 when it had to be stopped. Root reads every file: as root, bAsUser
+    // runs it as nobody, in the test folder given to nobody.
+    int RunProgram(const QStringList& arguments, const QString& configHome, rlim_t nFileSizeLimit,
+                   bool bAsUser = false) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("XDG_CONFIG_HOME", configHome);
         environment.insert("XDG_RUNTIME_DIR", m_runtime.path());
         environment.insert("LC_ALL", "C.UTF-8");
+        QStringList command{ZELVORANDINE_BINARY};
+        if (bAsUser && ::geteuid() == 0) {
+            if (QProcess::execute("chown", {"-R", "nobody:nogroup", m_pDir->path()}) != 0)
+                return -2;
+            environment.insert("XDG_RUNTIME_DIR", m_pDir->path()); // private to nobody too
+            command = QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"} + command;
+        }
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_pDir->path());
         process.setChildProcessModifier([nFileSizeLimit] {
             const rlimit limit{nFileSizeLimit, nFileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit); // as root, or within the limits given to this test
         });
-        process.start(ZELVORANDINE_BINARY, arguments);
+        process.start(command.first(), command.mid(1) + arguments);
         // A program that hangs fails here; the process object ends it.
         const bool bEnded = process.waitForFinished(30000);
         m_stderr = QString::fromUtf8(process.readAllStandardError());
@@ -105,42 +125,42 @@ private Q_SLOTS:
             "設定ﾌｧｲﾙ <file> を読み込めません。\n%1\n既定の設定で起動し、このﾌｧｲﾙは変更しません。\n";
         QTest::newRow("fifo") << "fifo" << notRead.arg(kNotRegular);
         QTest::newRow("over 1 MiB") << "1048577 bytes" << notRead.arg("ﾌｧｲﾙが大きすぎます。");
-        QTest::newRow("1 MiB") << "1048576 bytes" << QString();
+        QTest::newRow("unreadable, as a user")
+            << "mode 000" << notRead.arg("このﾌｧｲﾙの読み込みが許可されていません。");
         // Nothing can be made in /proc/sys, not even as root.
         QTest::newRow("in a folder that cannot be made")
             << "unwritable"
             << "設定ﾌｧｲﾙ <file> に書き込めませんでした。最近使ったﾌｧｲﾙの一覧は次の起動に引き継がれません。\n";
+        QTest::newRow("1 MiB, lines that cannot be read") << "malformed" << QString();
     }
 
     // A settings file that cannot be used is said so once and left alone, also at exit; the program starts
-    // with the defaults and does its work. A usable one is written back with the file just printed at the
-    // head of its list.
+    // with the defaults and does its work. A usable one is read past the lines it cannot use and written back
+    // with the file just printed at the head of its list, its fourth entry kept.
     void settingsFile() {
         QFETCH(QString, kind);
         QFETCH(QString, errors);
         const QString home = kind == "unwritable" ? "/proc/sys" : In("config");
         const QString file = home + "/Local AppWizard-Generated Applications/Zelvorandine.conf";
-        const qsizetype nSize = kind.section(' ', 0, 0).toLongLong();
-        QFile settings(file);
+        const QByteArray printed = QFile::encodeName(In("x.bmp")),
+                         malformed = "x\n]]]\n\x01\xfe\n[Recent%20File%20List]\nFile1=/b\nFile2=" + printed +
+                                     "\n\x7f\nFile3=/c\nFile4=/d\n";
         QVERIFY(kind == "unwritable" ||
                 (QDir().mkpath(QFileInfo(file).path()) &&
-                 (nSize == 0 ? MakeFile(kind, file)
-                             : settings.open(QIODevice::WriteOnly) &&
-                                   settings.write(QByteArray("[Recent%20File%20List]\nFile1=/b\n")
-                                                      .leftJustified(nSize, '#')) == nSize)));
+                 (kind == "malformed"  ? WriteFile(file, malformed.leftJustified(1 << 20, '#'))
+                  : kind == "mode 000" ? MakeFile("regular", file) && QFile::setPermissions(file, {})
+                                       : MakeAnyFile(kind, file))));
         const QStringList before = Listing(In("config"));
 
-        QCOMPARE(RunProgram({"/pt", "x.bmp", "out.pdf"}, home, RLIM_INFINITY), 0);
+        QCOMPARE(RunProgram({"/pt", "x.bmp", "out.pdf"}, home, RLIM_INFINITY, kind == "mode 000"), 0);
         QCOMPARE(m_stderr, QString(errors).replace("<file>", file));
         QVERIFY(IsWholePdf(In("out.pdf")));
-        if (!errors.isEmpty()) {
+        QFile written(file);
+        if (!errors.isEmpty())
             QCOMPARE(Listing(In("config")), before);
-            return;
-        }
-        QSettings written(file, QSettings::IniFormat);
-        QCOMPARE(written.value("Recent File List/File1").toString() + ' ' +
-                     written.value("Recent File List/File2").toString(),
-                 In("x.bmp") + " /b");
+        else
+            QCOMPARE(written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray(),
+                     "[Recent%20File%20List]\nFile1=" + printed + "\nFile2=/b\nFile3=/c\nFile4=/d\n");
     }
 
     void commandLine_data() {
@@ -158,9 +178,24 @@ private Q_SLOTS:
         // The toolkit's options pass in every form it takes, also those the offscreen platform leaves; a
         // print replaces an old PDF.
         row("toolkit options",
-            QStringList{"-style=fusion", "--qwindowtitle", "t", "-display", ":99", "-reverse", "-sync"} +
+            QStringList{"-style=fusion", "--qwindowtitle", "t", "-display", ":99", "-reverse", "-sync",
+                        "-qwindowicon", "<dir>/icon.png"} +
                 print,
-            0, "", {"regular=p.bmp", "regular=out.pdf"});
+            0, "", {"regular=p.bmp", "regular=out.pdf", "1048576 bytes=icon.png"});
+        // Files the toolkit would read before the program could look at them.
+        const auto refused = [](const QString& option, const QString& file, const QString& reason) {
+            return QString(
+                       "ｵﾌﾟｼｮﾝ %1 のﾌｧｲﾙ %2 を読み込めません。\n%3\nQt のｵﾌﾟｼｮﾝには 1 MiB までの通常のﾌｧｲﾙを"
+                       "指定してください。\n")
+                .arg(option, file, reason);
+        };
+        row("-stylesheet=fifo", QStringList{"-stylesheet=<dir>/s.qss"} + print, 2,
+            refused("-stylesheet", "<dir>/s.qss", kNotRegular), {"regular=p.bmp", "fifo=s.qss"});
+        row("--qwindowicon /dev/zero", QStringList{"--qwindowicon", "/dev/zero"} + print, 2,
+            refused("--qwindowicon", "/dev/zero", kNotRegular), {"regular=p.bmp"});
+        row("-stylesheet 2 MiB", QStringList{"-stylesheet", "<dir>/s.qss"} + print, 2,
+            refused("-stylesheet", "<dir>/s.qss", "ﾌｧｲﾙが大きすぎます。"),
+            {"regular=p.bmp", "2097152 bytes=s.qss"});
         // Control characters echoed as escapes.
         row("escape sequence", {"-\x1b[31m"}, 2,
             "不明なｵﾌﾟｼｮﾝです: -\\x1b[31m\n使い方は zelvorandine --help で表示されます。\n");
@@ -182,7 +217,7 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, errors);
         for (const QString& file : files) {
-            QVERIFY(MakeFile(file.section('=', 0, 0), In(file.section('=', 1))));
+            QVERIFY(MakeAnyFile(file.section('=', 0, 0), In(file.section('=', 1))));
         }
         const QStringList before = Listing(m_pDir->path());
         QTemporaryDir config;

@@ -59,9 +59,9 @@ class Session:
                         QT_QPA_PLATFORM="xcb")
         self.log(f"Xvfb on {self.display}")
 
-    def launch(self):
+    def launch(self, *args):
         self.main = None  # a new program may be given the window id of the one before
-        self.app = subprocess.Popen([self.binary], cwd=self.start, env=self.env, stdout=self.logf,
+        self.app = subprocess.Popen([self.binary, *args], cwd=self.start, env=self.env, stdout=self.logf,
                                     stderr=subprocess.STDOUT)
         self.main = self.window(r".* - Zelvorandine")
 

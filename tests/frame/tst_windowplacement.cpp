@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "frame/ToolBar.h"
 #include "frame/MainFrame.h"
+#include "frame/ToolBar.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -9,43 +9,54 @@
 
 using namespace apptest;
 
-// The main window comes back as it was left, within the screen, run after run.
+// The main window comes back as it was left, within the screen, run after run; the bars always start in
+// their places.
 class TestWindowPlacement : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_home;
 
     static QRect Area() { return QGuiApplication::primaryScreen()->availableGeometry(); }
-
+    static CMainFrame* Main() { return static_cast<CMainFrame*>(Frame()); }
+    static std::unique_ptr<QSettings> Settings() {
+        return std::make_unique<QSettings>(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                                               "/Local AppWizard-Generated Applications/Zelvorandine.conf",
+                                           QSettings::IniFormat);
+    }
     static void Start() { QVERIFY(StartApp({}) && QTest::qWaitForWindowExposed(Frame())); }
-    // As the window's close box ends the program, then the next run.
-    static void Restart() {
+    // As the window's close box ends the program.
+    static void Close() {
         QVERIFY(Frame()->close());
         StopApp();
-        Start();
     }
 
 private Q_SLOTS:
     void init() { m_home = IsolateSettings(); }
     void cleanup() { StopApp(); }
 
-    // The first start takes three quarters of the screen; size, position and bars come back at the next
-    // start, and so does a maximised window.
+    // The first start takes three quarters of the screen; size, position and a maximised window come back at
+    // the next start. The bars do not: they start shown, ticked and docked where they belong, also when the
+    // settings hold the places an earlier version kept, which go at the next write. (The status bar was never
+    // kept.)
     void placementComesBack() {
         Start();
         QCOMPARE(Frame()->size(), QSize(Area().width() * 3 / 4, Area().height() * 3 / 4));
         const QRect placed(Area().topLeft() + QPoint(40, 30), QSize(500, 350));
         Frame()->setGeometry(placed);
-        auto* pMain = static_cast<CMainFrame*>(Frame());
-        pMain->addToolBar(Qt::BottomToolBarArea, pMain->m_wndToolBar);
+        Main()->addToolBar(Qt::BottomToolBarArea, Main()->m_wndToolBar);
         Frame()->SendCommand(ID_VIEW_PENBAR);
-        Restart();
+        const QByteArray oldBars = Main()->saveState(1);
+        Close();
+        Settings()->setValue("Window/State", oldBars);
+        Start();
         QCOMPARE(Frame()->geometry(), placed);
-        pMain = static_cast<CMainFrame*>(Frame());
-        QCOMPARE(pMain->toolBarArea(pMain->m_wndToolBar), Qt::BottomToolBarArea);
-        QVERIFY(pMain->m_wndPenBar->isHidden() && !pMain->FindCommandAction(ID_VIEW_PENBAR)->isChecked());
+        QVERIFY(Main()->toolBarArea(Main()->m_wndToolBar) == Qt::TopToolBarArea &&
+                Main()->toolBarArea(Main()->m_wndPenBar) == Qt::LeftToolBarArea);
+        QVERIFY(Main()->m_wndPenBar->isVisible() && Main()->FindCommandAction(ID_VIEW_PENBAR)->isChecked());
         Frame()->showMaximized();
         QTRY_VERIFY(Frame()->isMaximized());
-        Restart();
+        Close();
+        QVERIFY(!Settings()->contains("Window/State"));
+        Start();
         QVERIFY(Frame()->isMaximized());
     }
 
@@ -63,11 +74,11 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         QWidget before; // as a run on a larger screen left it
         before.setGeometry(saved);
-        theApp.OpenSettings()->setValue("Window/Geometry", before.saveGeometry());
+        Settings()->setValue("Window/Geometry", before.saveGeometry());
         Start();
-        const QRect frame = Frame()->frameGeometry();
-        QCOMPARE(Area().united(frame), Area()); // wholly on the screen
-        QCOMPARE(size.isValid() ? Frame()->size() : frame.size(), size.isValid() ? size : Area().size());
+        QTRY_COMPARE(Area().united(Frame()->frameGeometry()), Area()); // wholly on the screen
+        QCOMPARE(size.isValid() ? Frame()->size() : Frame()->frameGeometry().size(),
+                 size.isValid() ? size : Area().size());
     }
 };
 
