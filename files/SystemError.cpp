@@ -16,6 +16,8 @@ int StringFor(int nError) {
         return IDS_ERROR_FOLDER_REMOVED;
     case CSystemError::kEmptyPicture:
         return IDS_ERROR_EMPTY_PICTURE;
+    case CSystemError::kIncompleteWrite:
+        return IDS_ERROR_INCOMPLETE_WRITE;
     case ENOSPC:
         return IDS_ERROR_NO_SPACE;
     case EDQUOT:

@@ -109,7 +109,6 @@ bool CPicturePrinter::PrintPdf(const QPrinter& printer, const QString& fileName,
     if (nResult == Result::Done && IsCompletePdf(fileName)) {
         return true;
     }
-    *pReason = nResult == Result::NotStarted ? CSystemError::Text(EIO)
-                                             : CResources::LoadString(IDS_ERROR_INCOMPLETE_WRITE);
+    *pReason = CSystemError::Text(nResult == Result::NotStarted ? EIO : CSystemError::kIncompleteWrite);
     return false;
 }

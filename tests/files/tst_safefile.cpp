@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "files/RegularFile.h"
-#include "files/StagedFile.h"
 #include "files/SystemError.h"
 #include "output/PictureWriter.h"
 #include "tests/app/SpecialFiles.h"
@@ -9,9 +8,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <climits>
 #include <csignal>
 #include <sys/syscall.h>
 
@@ -21,20 +22,39 @@ using namespace picturetest;
 // and every way a write can fail keeps the earlier file and leaves nothing else behind.
 namespace {
 
-// Reads path, prints "new bytes" into it as printing into a file does, or saves the picture there.
-bool Use(const QString& operation, const QString& path, QString* pReason) {
+// The writer was killed and gave no reason.
+constexpr int kKilled = INT_MIN;
+constexpr uid_t kNobody = 65534;
+
+// Reads path, saves the picture there, or writes into it from a child process: the real program prints
+// into it (/pt), or this test saves the picture there. The child runs under fault, a command split at "|",
+// and as nobody for a user.
+bool Use(const QString& operation, const QString& path, const QString& fault, const QString& user,
+         QString* pReason) {
     if (int nError = 0, nHandle = 0; operation == "read") {
         nHandle = CRegularFile::OpenForReading(path, &nError);
         *pReason = nHandle >= 0 ? QString() : CSystemError::Text(nError);
         return nHandle >= 0 && ::close(nHandle) == 0;
     }
-    if (operation != "print into")
+    if (operation != "print into" && fault.isEmpty() && user.isEmpty())
         return CPictureWriter().WritePicture(Picture(640, 480), path, pReason);
-    CStagedFile file;
-    QFile temporary(file.Create(path, pReason) ? file.GetTemporaryPath() : QString());
-    const bool bWritten = temporary.open(QIODevice::WriteOnly) && temporary.write("new bytes") == 9;
-    temporary.close();
-    return bWritten && file.Commit(pReason);
+    QStringList command = fault.isEmpty() ? QStringList() : fault.split(u'|');
+    if (!user.isEmpty())
+        command = QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"} + command;
+    const bool bPrint = operation == "print into";
+    command << (bPrint ? QStringList{ZELVORANDINE_BINARY, "/pt", "expected.bmp"}
+                       : QStringList{QCoreApplication::applicationFilePath(), "--write"})
+            << path;
+    QProcess writer;
+    writer.start(command.takeFirst(), command);
+    const bool bDone = writer.waitForFinished(60000) && writer.exitStatus() == QProcess::NormalExit &&
+                       writer.exitCode() == 0;
+    *pReason = bPrint
+                   ? QString::fromUtf8(writer.readAllStandardError()).section("に印刷できませんでした。\n", 1)
+                   : QString::fromUtf8(writer.readAllStandardOutput());
+    if (pReason->endsWith('\n'))
+        pReason->chop(1);
+    return bDone;
 }
 
 } // namespace
@@ -50,28 +70,38 @@ private Q_SLOTS:
         ::umask(022); // a new file gets 0644
         m_pDir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir::setCurrent(m_pDir->path()) && QDir().mkdir("t"));
+        QVERIFY(::chmod(".", 0755) == 0 && ::mkdir("cache", 0700) == 0 && ::mkdir("run", 0700) == 0);
+        // For the writers started: no settings file can be written (the program says so first), so what the
+        // print syncs is the first sync.
+        qputenv("XDG_CONFIG_HOME", "/proc/sys");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_pDir->filePath("cache")));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_pDir->filePath("run")));
     }
 
     void use_data() {
         QTest::addColumn<QString>("operation");
-        QTest::addColumn<QString>("kind"); // what stands at f.ext in the folder
+        QTest::addColumn<QString>("kind"); // what stands at f.ext in the folder t
         QTest::addColumn<QString>("name"); // what is used; ext stands for the extension
-        QTest::addColumn<int>("error");
+        QTest::addColumn<int>("mode");     // of a regular file there
+        // The writer: "" as is, nobody in a folder open to all, or nobody owning f.ext.
+        QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("fault"); // a command, split at "|", that runs the write
+        QTest::addColumn<int>("error");
         // The folder after the write (f the name, <new> the bytes); {}: unchanged.
         QTest::addColumn<QStringList>("written");
+        const QStringList replaced{"f file <new>"};
         const auto kinds = [](const char* pKind, int nReadError, int nWriteError, const QStringList& written,
                               const QString& name = "f.ext", const QString& kind = {}) {
             for (const QString operation : {"read", "print into", "bmp", "png"}) {
                 const bool bRead = operation == "read";
                 QTest::addRow("%s: %s", qPrintable(operation), pKind)
-                    << operation << (kind.isEmpty() ? pKind : kind) << name
-                    << (bRead ? nReadError : nWriteError) << QString() << (bRead ? QStringList() : written);
+                    << operation << (kind.isEmpty() ? pKind : kind) << name << 0640 << QString() << QString()
+                    << (bRead ? nReadError : nWriteError) << (bRead ? QStringList() : written);
             }
         };
         const int nSpecial = CSystemError::kNotRegularFile;
-        kinds("regular", 0, 0, {"f file <new>"});
-        kinds("nothing", ENOENT, 0, {"f file <new>"});
+        kinds("regular", 0, 0, replaced);
+        kinds("nothing", ENOENT, 0, replaced);
         kinds("link to regular", 0, 0, {"f link file <new>", "f.target file <new>"});
         kinds("link to link to regular", 0, 0,
               {"f link file <new>", "f.target link file <new>", "f.target.target file <new>"});
@@ -81,62 +111,90 @@ private Q_SLOTS:
             kinds(pKind, nSpecial, nSpecial, {});
         kinds("in a missing folder", ENOENT, ENOENT, {}, "no/f.ext", "nothing");
         kinds("below a file", ENOTDIR, ENOTDIR, {}, "f.ext/f.ext", "regular");
-        const auto faults = [](const char* pName, const QString& name, int error, const QString& fault = {}) {
+        const auto names = [](const char* pName, const QString& name, int error) {
             for (const QString format : {"bmp", "png"})
                 QTest::addRow("%s: %s", qPrintable(format), pName)
-                    << format << "regular" << name << error << fault << QStringList();
+                    << format << "regular" << name << 0640 << QString() << QString() << error
+                    << QStringList();
         };
-        faults("empty name", "", ENOENT);
-        faults("unrepresentable name", QString(QChar(0xD800)) + ".ext", EILSEQ);
-        faults("name read without its encoding", QString(QChar::ReplacementCharacter) + ".ext", EILSEQ);
-        faults("NUL in the name", QString("a") + QChar(u'\0') + "b.ext", EINVAL);
-        faults("trailing slash", "f.ext/", EISDIR);
-        faults("write fails", "f.ext", EFBIG, "prlimit|--fsize=4096"); // after a part was written
+        names("empty name", "", ENOENT);
+        names("unrepresentable name", QString(QChar(0xD800)) + ".ext", EILSEQ);
+        names("name read without its encoding", QString(QChar::ReplacementCharacter) + ".ext", EILSEQ);
+        names("NUL in the name", QString("a") + QChar(u'\0') + "b.ext", EINVAL);
+        names("trailing slash", "f.ext/", EISDIR);
+        // Printing learns of a failed write only by reading the file back.
+        const auto rows = [](const char* pName, const QStringList& operations, int mode, const QString& user,
+                             const QString& fault, int error, int printError, const QStringList& written) {
+            for (const QString& operation : operations)
+                QTest::addRow("%s: %s", qPrintable(operation), pName)
+                    << operation << "regular"
+                    << "f.ext" << mode << user << fault << (operation == "print into" ? printError : error)
+                    << written;
+        };
+        const QStringList writers{"print into", "bmp", "png"};
+        const int nIncomplete = CSystemError::kIncompleteWrite;
         const QString fiu = "fiu-run|-x|-f||-c|enable name=posix/io/";
-        faults("sync fails", "f.ext", EIO, fiu + "sync/fdatasync,failinfo=5");
-        faults("rename fails", "f.ext", ENOSPC, fiu + "dir/rename,failinfo=28");
+        rows("write fails", writers, 0640, {}, fiu + "rw/write,failinfo=5", EIO, nIncomplete, {});
+        rows("no space", writers, 0640, {}, fiu + "rw/write,failinfo=28", ENOSPC, nIncomplete, {});
+        rows("size limit", writers, 0640, {}, "prlimit|--fsize=600", EFBIG, nIncomplete, {});
+        rows("sync fails", writers, 0640, {}, fiu + "sync/fdatasync,failinfo=5", EIO, EIO, {});
+        rows("rename fails", writers, 0640, {}, fiu + "dir/rename,failinfo=28", ENOSPC, ENOSPC, {});
+        const QString killAtSync =
+            "strace|-f|-qq|-o|/dev/null|-e|trace=fdatasync|-e|inject=fdatasync:signal=KILL";
+        rows("killed at the sync", writers, 0640, {}, killAtSync, kKilled, kKilled, {});
+        // Root replaces any file and keeps its nine permission bits.
+        for (const int mode : {0444, 0400, 00, 064})
+            rows(qPrintable(QString("mode %1").arg(mode, 4, 8, QChar(u'0'))), {"print into"}, mode, {}, {}, 0,
+                 0, replaced);
+        rows("another user's read-only file", writers, 0444, "nobody", {}, EACCES, EACCES, {});
     }
 
     // A write replaces only a regular file and keeps the links to it, its permission bits and its owner; the
-    // reason is the failed call's.
+    // reason is the failed call's. A killed writer leaves the earlier file too.
     void use() {
         QFETCH(QString, operation);
         QFETCH(QString, kind);
         QFETCH(QString, name);
-        QFETCH(int, error);
+        QFETCH(int, mode);
+        QFETCH(QString, user);
         QFETCH(QString, fault);
+        QFETCH(int, error);
         QFETCH(QStringList, written);
-        if (kind == "device" && ::geteuid() != 0)
-            QSKIP("making a device node needs root");
-        const QString ext = operation == "png" ? "png" : "bmp",
-                      path = name.isEmpty() ? name : "t/" + name.replace("ext", ext);
-        QVERIFY(MakeFile(kind, "t/f." + ext) &&
-                CPictureWriter().WritePicture(Picture(640, 480), "expected." + ext));
-        const QByteArray bytes =
-            operation == "print into" ? QByteArray("new bytes") : Read("expected." + ext);
+        if ((kind == "device" || !user.isEmpty() || (mode & 0200) == 0) && ::geteuid() != 0)
+            QSKIP("needs root: making a device node, writing a read-only file or acting as another user");
+        const QString tool = fault.section(u'|', 0, 0);
+        if (!tool.isEmpty() && QStandardPaths::findExecutable(tool).isEmpty())
+            QSKIP(qPrintable(tool + " is not installed"));
+#if defined(__SANITIZE_ADDRESS__)
+        if (tool == "fiu-run")
+            QSKIP("libfiu's preload library crashes a program built with AddressSanitizer");
+#endif
+        const QString ext = operation == "png"   ? "png"
+                            : operation == "bmp" ? "bmp"
+                                                 : "pdf",
+                      path = name.isEmpty() ? name : "t/" + name.replace("ext", ext),
+                      expected = operation == "png" ? "expected.png" : "expected.bmp";
+        QVERIFY(MakeFile(kind, "t/f." + ext) && CPictureWriter().WritePicture(Picture(640, 480), expected));
+        const QByteArray target = QFile::encodeName("t/f." + ext);
+        QVERIFY(kind != "regular" || ::chmod(target.constData(), mode_t(mode)) == 0);
+        if (user == "nobody")
+            QVERIFY(::chmod("t", 0777) == 0);
+        if (!user.isEmpty())
+            QVERIFY(::chown("cache", kNobody, kNobody) == 0 && ::chown("run", kNobody, kNobody) == 0);
         const QStringList before = Listing("t");
         QString reason;
-        bool bDone = false;
-        if (fault.isEmpty()) {
-            bDone = Use(operation, path, &reason);
-        } else {
-#if defined(__SANITIZE_ADDRESS__)
-            if (fault.startsWith("fiu-run"))
-                QSKIP("libfiu's preload library crashes a program built with AddressSanitizer");
-#endif
-            QStringList arguments = fault.split(u'|');
-            const QString program = arguments.takeFirst();
-            QProcess writer;
-            writer.start(program, arguments << QCoreApplication::applicationFilePath() << "--write" << path);
-            if (!writer.waitForStarted())
-                QSKIP(qPrintable(program + " is not installed"));
-            QVERIFY(writer.waitForFinished(60000));
-            bDone = writer.exitCode() == 0;
-            reason = QString::fromUtf8(writer.readAllStandardOutput());
-        }
+        const bool bDone = Use(operation, path, fault, user, &reason);
         QCOMPARE(bDone, error == 0);
-        QCOMPARE(reason, bDone ? QString() : CSystemError::Text(error));
-        QCOMPARE(Listing("t").replaceInStrings(QString::fromLatin1(bytes), "<new>"),
+        QCOMPARE(reason, bDone || error == kKilled ? QString() : CSystemError::Text(error));
+        QStringList after = Listing("t");
+        if (error == kKilled) // what it was writing stays behind
+            after.removeIf([](const QString& entry) { return entry.startsWith("t/."); });
+        const QString bytes = QString::fromLatin1(Read(expected));
+        QCOMPARE(after
+                     .replaceInStrings(
+                         QRegularExpression("%PDF-.*%%EOF\n", QRegularExpression::DotMatchesEverythingOption),
+                         "<new>")
+                     .replaceInStrings(bytes, "<new>"),
                  written.isEmpty() ? before
                                    : written.replaceInStrings(QRegularExpression("^f"), "t/f." + ext));
         if (written.isEmpty())
@@ -144,7 +202,7 @@ private Q_SLOTS:
         // The old file's bits and owner, or those the user's mask gives a new file.
         struct stat info {};
         QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
-        QCOMPARE(info.st_mode & 07777, kind.endsWith("regular") ? 0640u : 0644u);
+        QCOMPARE(info.st_mode & 07777, kind.endsWith("regular") ? uint(mode) & 0777 : 0644u);
         if (kind.endsWith("regular") && ::geteuid() == 0)
             QCOMPARE(QString("%1:%2").arg(info.st_uid).arg(info.st_gid), QString("4321:4322"));
     }
