@@ -83,20 +83,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind"); // what stands at f.ext in the folder t
         QTest::addColumn<QString>("name"); // what is used; ext stands for the extension
         QTest::addColumn<int>("mode");     // of a regular file there
-        // The writer: "" as is, nobody in a folder open to all, or nobody owning f.ext.
+        // The writer: "" this test (root in CI); "nobody" in a folder open to all, f.ext being another
+        // user's; "owner": nobody, owning f.ext, in a folder closed to nobody.
         QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("fault"); // a command, split at "|", that runs the write
-        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("fault");     // a command, split at "|", that runs the write
+        QTest::addColumn<QList<int>>("errors"); // the sentences of the reason; none when done
         // The folder after the write (f the name, <new> the bytes); {}: unchanged.
         QTest::addColumn<QStringList>("written");
+        const auto add = [](const QString& operation, const QString& name, const QString& kind,
+                            const QString& path, int mode, const QString& user, const QString& fault,
+                            const QList<int>& errors, const QStringList& written) {
+            QTest::addRow("%s: %s", qPrintable(operation), qPrintable(name))
+                << operation << kind << path << mode << user << fault << errors << written;
+        };
+        const auto errors = [](int nError) { return nError == 0 ? QList<int>() : QList<int>{nError}; };
         const QStringList replaced{"f file <new>"};
-        const auto kinds = [](const char* pKind, int nReadError, int nWriteError, const QStringList& written,
-                              const QString& name = "f.ext", const QString& kind = {}) {
+        const auto kinds = [&](const char* pKind, int nReadError, int nWriteError, const QStringList& written,
+                               const QString& name = "f.ext", const QString& kind = {}) {
             for (const QString operation : {"read", "print into", "bmp", "png"}) {
                 const bool bRead = operation == "read";
-                QTest::addRow("%s: %s", qPrintable(operation), pKind)
-                    << operation << (kind.isEmpty() ? pKind : kind) << name << 0640 << QString() << QString()
-                    << (bRead ? nReadError : nWriteError) << (bRead ? QStringList() : written);
+                add(operation, pKind, kind.isEmpty() ? pKind : kind, name, 0640, {}, {},
+                    errors(bRead ? nReadError : nWriteError), bRead ? QStringList() : written);
             }
         };
         const int nSpecial = CSystemError::kNotRegularFile;
@@ -111,11 +118,9 @@ private Q_SLOTS:
             kinds(pKind, nSpecial, nSpecial, {});
         kinds("in a missing folder", ENOENT, ENOENT, {}, "no/f.ext", "nothing");
         kinds("below a file", ENOTDIR, ENOTDIR, {}, "f.ext/f.ext", "regular");
-        const auto names = [](const char* pName, const QString& name, int error) {
+        const auto names = [&](const char* pName, const QString& name, int error) {
             for (const QString format : {"bmp", "png"})
-                QTest::addRow("%s: %s", qPrintable(format), pName)
-                    << format << "regular" << name << 0640 << QString() << QString() << error
-                    << QStringList();
+                add(format, pName, "regular", name, 0640, {}, {}, {error}, {});
         };
         names("empty name", "", ENOENT);
         names("unrepresentable name", QString(QChar(0xD800)) + ".ext", EILSEQ);
@@ -123,30 +128,42 @@ private Q_SLOTS:
         names("NUL in the name", QString("a") + QChar(u'\0') + "b.ext", EINVAL);
         names("trailing slash", "f.ext/", EISDIR);
         // Printing learns of a failed write only by reading the file back.
-        const auto rows = [](const char* pName, const QStringList& operations, int mode, const QString& user,
-                             const QString& fault, int error, int printError, const QStringList& written) {
+        const auto rows = [&](const QString& name, const QStringList& operations, int mode,
+                              const QString& user, const QString& fault, const QList<int>& errors,
+                              const QList<int>& printErrors, const QStringList& written) {
             for (const QString& operation : operations)
-                QTest::addRow("%s: %s", qPrintable(operation), pName)
-                    << operation << "regular"
-                    << "f.ext" << mode << user << fault << (operation == "print into" ? printError : error)
-                    << written;
+                add(operation, name, "regular", "f.ext", mode, user, fault,
+                    operation == "print into" ? printErrors : errors, written);
         };
         const QStringList writers{"print into", "bmp", "png"};
-        const int nIncomplete = CSystemError::kIncompleteWrite;
+        const QList<int> incomplete{CSystemError::kIncompleteWrite};
         const QString fiu = "fiu-run|-x|-f||-c|enable name=posix/io/";
-        rows("write fails", writers, 0640, {}, fiu + "rw/write,failinfo=5", EIO, nIncomplete, {});
-        rows("no space", writers, 0640, {}, fiu + "rw/write,failinfo=28", ENOSPC, nIncomplete, {});
-        rows("size limit", writers, 0640, {}, "prlimit|--fsize=600", EFBIG, nIncomplete, {});
-        rows("sync fails", writers, 0640, {}, fiu + "sync/fdatasync,failinfo=5", EIO, EIO, {});
-        rows("rename fails", writers, 0640, {}, fiu + "dir/rename,failinfo=28", ENOSPC, ENOSPC, {});
+        rows("write fails", writers, 0640, {}, fiu + "rw/write,failinfo=5", {EIO}, incomplete, {});
+        rows("no space", writers, 0640, {}, fiu + "rw/write,failinfo=28", {ENOSPC}, incomplete, {});
+        rows("size limit", writers, 0640, {}, "prlimit|--fsize=600", {EFBIG}, incomplete, {});
+        rows("sync fails", writers, 0640, {}, fiu + "sync/fdatasync,failinfo=5", {EIO}, {EIO}, {});
+        rows("rename fails", writers, 0640, {}, fiu + "dir/rename,failinfo=28", {ENOSPC}, {ENOSPC}, {});
         const QString killAtSync =
             "strace|-f|-qq|-o|/dev/null|-e|trace=fdatasync|-e|inject=fdatasync:signal=KILL";
-        rows("killed at the sync", writers, 0640, {}, killAtSync, kKilled, kKilled, {});
-        // Root replaces any file and keeps its nine permission bits.
-        for (const int mode : {0444, 0400, 00, 064})
-            rows(qPrintable(QString("mode %1").arg(mode, 4, 8, QChar(u'0'))), {"print into"}, mode, {}, {}, 0,
-                 0, replaced);
-        rows("another user's read-only file", writers, 0444, "nobody", {}, EACCES, EACCES, {});
+        rows("killed at the sync", writers, 0640, {}, killAtSync, {kKilled}, {kKilled}, {});
+        // Root replaces any file and keeps its nine permission bits, not set-user-id or set-group-id.
+        for (const int mode : {0444, 0400, 00, 064, 04755, 02755})
+            rows(QString("mode %1").arg(mode, 4, 8, QChar(u'0')), writers, mode, {}, {}, {}, {}, replaced);
+        rows("another user's read-only file", writers, 0444, "nobody", {}, {EACCES}, {EACCES}, {});
+        // In a folder closed to its writer, the file is written over in place, the old bytes written back
+        // when that fails, or kept in the cache when even that fails.
+        const QStringList inPlace{"print into", "bmp"};
+        const QList<int> restored{EIO, CSystemError::kOldBytesRestored};
+        const QString once = ",failinfo=5,onetime";
+        rows("in place", inPlace, 0640, "owner", {}, {}, {}, replaced);
+        rows("in place, write fails", inPlace, 0640, "owner", fiu + "rw/pwrite" + once, restored, restored,
+             {});
+        rows("in place, sync fails", inPlace, 0640, "owner", fiu + "sync/fdatasync" + once, restored,
+             restored, {});
+        const QList<int> kept{EIO, CSystemError::kOldBytesKept};
+        rows("in place, nothing written back", inPlace, 0640, "owner", fiu + "rw/pwrite,failinfo=5", kept,
+             kept, {});
+        add("bmp", "new file in a closed folder", "nothing", "f.ext", 0640, "owner", {}, {EACCES}, {});
     }
 
     // A write replaces only a regular file and keeps the links to it, its permission bits and its owner; the
@@ -158,7 +175,7 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(QString, user);
         QFETCH(QString, fault);
-        QFETCH(int, error);
+        QFETCH(QList<int>, errors);
         QFETCH(QStringList, written);
         if ((kind == "device" || !user.isEmpty() || (mode & 0200) == 0) && ::geteuid() != 0)
             QSKIP("needs root: making a device node, writing a read-only file or acting as another user");
@@ -177,17 +194,26 @@ private Q_SLOTS:
         QVERIFY(MakeFile(kind, "t/f." + ext) && CPictureWriter().WritePicture(Picture(640, 480), expected));
         const QByteArray target = QFile::encodeName("t/f." + ext);
         QVERIFY(kind != "regular" || ::chmod(target.constData(), mode_t(mode)) == 0);
-        if (user == "nobody")
-            QVERIFY(::chmod("t", 0777) == 0);
-        if (!user.isEmpty())
-            QVERIFY(::chown("cache", kNobody, kNobody) == 0 && ::chown("run", kNobody, kNobody) == 0);
+        QVERIFY(user != "nobody" || ::chmod("t", 0777) == 0);
+        QVERIFY(user != "owner" || kind != "regular" || ::chown(target.constData(), kNobody, kNobody) == 0);
+        for (const char* pFolder : {"cache", "run"})
+            QVERIFY(user.isEmpty() || ::chown(pFolder, kNobody, kNobody) == 0);
         const QStringList before = Listing("t");
         QString reason;
         const bool bDone = Use(operation, path, fault, user, &reason);
-        QCOMPARE(bDone, error == 0);
-        QCOMPARE(reason, bDone || error == kKilled ? QString() : CSystemError::Text(error));
+        QCOMPARE(bDone, errors.isEmpty());
+        // The old bytes wait in the cache only where the reason says so.
+        const QStringList copies = Listing("cache").filter(" file ");
+        QCOMPARE(copies.size(), int(errors.contains(CSystemError::kOldBytesKept)));
+        QStringList lines;
+        for (const int nError : errors)
+            lines << (nError == kKilled ? QString() : CSystemError::Text(nError));
+        QCOMPARE(reason,
+                 lines.join(QString()).replace(
+                     "%1", copies.isEmpty() ? "" : m_pDir->filePath(copies[0].section(" file ", 0, 0))));
+        QVERIFY(copies.isEmpty() || copies[0].endsWith(" file old bytes"));
         QStringList after = Listing("t");
-        if (error == kKilled) // what it was writing stays behind
+        if (errors.contains(kKilled)) // what it was writing stays behind
             after.removeIf([](const QString& entry) { return entry.startsWith("t/."); });
         const QString bytes = QString::fromLatin1(Read(expected));
         QCOMPARE(after
@@ -204,7 +230,20 @@ private Q_SLOTS:
         QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
         QCOMPARE(info.st_mode & 07777, kind.endsWith("regular") ? uint(mode) & 0777 : 0644u);
         if (kind.endsWith("regular") && ::geteuid() == 0)
-            QCOMPARE(QString("%1:%2").arg(info.st_uid).arg(info.st_gid), QString("4321:4322"));
+            QCOMPARE(QString("%1:%2").arg(info.st_uid).arg(info.st_gid),
+                     user == "owner" ? QString("65534:65534") : QString("4321:4322"));
+    }
+
+    // The target is looked at again before it is replaced: a pipe that took its place meanwhile stays.
+    void targetChangedMeanwhile() {
+        QVERIFY(MakeFile("regular", "t/f.bmp"));
+        const auto toFifo = [](int, unsigned char*) {
+            QFile::remove("t/f.bmp") && MakeFile("fifo", "t/f.bmp");
+        };
+        QString reason;
+        QVERIFY(!CPictureWriter().WritePicture(7, 5, toFifo, "t/f.bmp", &reason));
+        QCOMPARE(reason, CSystemError::Text(CSystemError::kNotRegularFile));
+        QCOMPARE(Listing("t"), QStringList("t/f.bmp special "));
     }
 
     // A bare name saved from inside a folder whose name the encoding cannot read lands there, not in the
