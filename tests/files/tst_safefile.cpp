@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -59,8 +58,8 @@ bool Use(const QString& operation, const QString& path, const SWrite& write, QSt
     if (!write.user.isEmpty())
         command = QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"} + command;
     const bool bPrint = operation == "print into";
-    command << (bPrint ? QStringList{ZELVORANDINE_BINARY, "/pt", "expected.bmp"}
-                       : QStringList{QCoreApplication::applicationFilePath(), "--write"})
+    command << (bPrint ? QStringList{"zelvorandine", "/pt", "expected.bmp"}
+                       : QStringList{"writer", "--write"})
             << path;
     QProcess writer;
     writer.start(command.takeFirst(), command);
@@ -79,10 +78,16 @@ Q_DECLARE_METATYPE(SWrite)
 class TestSafeFile : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_pDir;
+    QTemporaryDir m_bin; // the writers, first on the path, where nobody reaches them too
 
 private Q_SLOTS:
     // Past the file-size limit a write fails instead of ending the program.
-    void initTestCase() { QVERIFY(signal(SIGXFSZ, SIG_IGN) != SIG_ERR); }
+    void initTestCase() {
+        QVERIFY(signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::chmod(QFile::encodeName(m_bin.path()), 0755) == 0);
+        QVERIFY(QFile::copy(ZELVORANDINE_BINARY, m_bin.filePath("zelvorandine")) &&
+                QFile::copy(QCoreApplication::applicationFilePath(), m_bin.filePath("writer")));
+        qputenv("PATH", QFile::encodeName(m_bin.path()) + ':' + qgetenv("PATH"));
+    }
     void init() {
         ::umask(022); // a new file gets 0644
         m_pDir = std::make_unique<QTemporaryDir>();
@@ -173,11 +178,8 @@ private Q_SLOTS:
         errors.removeAll(0);
         if ((kind == "device" || !user.isEmpty() || (mode & 0200) == 0) && ::geteuid() != 0)
             QSKIP("needs root: making a device node, writing a read-only file or acting as another user");
-        const QString tool = fault.contains(u'|') ? fault.section(u'|', 0, 0) : QString();
-        if (!tool.isEmpty() && QStandardPaths::findExecutable(tool).isEmpty())
-            QSKIP(qPrintable(tool + " is not installed"));
 #if defined(__SANITIZE_ADDRESS__)
-        if (tool == "fiu-run")
+        if (fault.startsWith("fiu-run"))
             QSKIP("libfiu's preload library crashes a program built with AddressSanitizer");
 #endif
         const QString ext = operation == "bmp" || operation == "png" ? operation : "pdf",
