@@ -157,13 +157,13 @@ private Q_SLOTS:
         // In a folder closed to its writer, the file is written over in place, the old bytes written back
         // when that fails, or kept in the cache when even that fails.
         const QStringList inPlace{"print into", "bmp"};
-        const QList<int> restored{EIO, CSystemError::kOldBytesRestored};
+        const QList<int> restored{EIO, CSystemError::kOldBytesRestored},
+            kept{EIO, CSystemError::kOldBytesKept};
         add("in place", inPlace, {.user = "owner", .written = replaced});
         add("in place, write fails", inPlace,
             {.user = "owner", .fault = fiu + "rw/pwrite,failinfo=5,onetime", .errors = restored});
         add("in place, sync fails", inPlace,
             {.user = "owner", .fault = fiu + "sync/fdatasync,failinfo=5,onetime", .errors = restored});
-        const QList<int> kept{EIO, CSystemError::kOldBytesKept};
         add("in place, nothing written back", inPlace,
             {.user = "owner", .fault = fiu + "rw/pwrite,failinfo=5", .errors = kept});
         add("new file in a closed folder", {"bmp"}, {.kind = "nothing", .user = "owner", .errors = {EACCES}});
@@ -224,8 +224,7 @@ private Q_SLOTS:
     // A bare name saved from inside a folder whose name the encoding cannot read lands there, not in the
     // sibling that the decoded name (with U+FFFD) spells.
     void unreadableCurrentFolder() {
-        QVERIFY(::mkdir("絵\xff", 0777) == 0 && ::mkdir("絵\xef\xbf\xbd", 0777) == 0 &&
-                ::chdir("絵\xff") == 0);
+        QVERIFY(::mkdir("絵\xff", 0777) + ::mkdir("絵\xef\xbf\xbd", 0777) + ::chdir("絵\xff") == 0);
         const auto back = qScopeGuard([] { // the temporary folder cannot remove what it cannot name
             return ::chdir("..") + ::unlink("絵\xff/f.bmp") + ::rmdir("絵\xff") == 0;
         });
