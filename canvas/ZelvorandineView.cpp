@@ -11,7 +11,7 @@
 #include "background/SplashDlg.h"
 #include "canvas/surface/Compositor.h"
 #include "canvas/surface/ImageSurface.h"
-#include "files/SafeFile.h"
+#include "files/FileReplacer.h"
 #include "files/SystemError.h"
 #include "output/PictureWriter.h"
 #include "output/PrintFileCheck.h"
@@ -537,7 +537,7 @@ bool CZelvorandineView::SavePicture(const QString& fileName) {
         return true;
     }
     AfxMessageBox(CResources::Format(IDS_SAVE_FAILED,
-                                     QDir::toNativeSeparators(CSafeFile::AbsolutePath(fileName)), reason),
+                                     QDir::toNativeSeparators(CFileReplacer::AbsolutePath(fileName)), reason),
                   QMessageBox::Critical);
     return false;
 }

@@ -112,16 +112,6 @@ int CRegularFile::CheckWriteTarget(const QString& pathName) {
     return folder.st_nlink == 0 ? CSystemError::kFolderRemoved : 0;
 }
 
-bool CRegularFile::KeepOwner(int nHandle, const QString& pathName) {
-    struct stat target {};
-    if (::stat(QFile::encodeName(pathName).constData(), &target) != 0 || !S_ISREG(target.st_mode)) {
-        return false;
-    }
-    // Only root may give a file away; others keep at least the group where they belong to it.
-    return ::fchown(nHandle, target.st_uid, target.st_gid) == 0 ||
-           ::fchown(nHandle, static_cast<uid_t>(-1), target.st_gid) == 0;
-}
-
 bool CRegularFile::IsRepresentable(const QString& path) {
     // A name the encoding could not read shows as U+FFFD, which encodes to other bytes than the name has.
     return !path.contains(QChar::ReplacementCharacter) && QFile::decodeName(QFile::encodeName(path)) == path;

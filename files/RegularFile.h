@@ -21,11 +21,6 @@ public:
     // for a pipe, device or socket).
     static int CheckWriteTarget(const QString& pathName);
 
-    // Gives the file open at nHandle the owner and group of the regular file at pathName, as far as the
-    // system lets us: a file replaced by root stays its user's. False when not even the group could be kept
-    // (or there is no such file); the new file is then the writer's own, as any file it makes.
-    static bool KeepOwner(int nHandle, const QString& pathName);
-
     // Sends the data of the file open at nHandle to the disk: 0, or the error number. File systems that
     // cannot sync at all are no failure.
     static int SyncToDisk(int nHandle);

@@ -16,6 +16,12 @@ int StringFor(int nError) {
         return IDS_ERROR_FOLDER_REMOVED;
     case CSystemError::kEmptyPicture:
         return IDS_ERROR_EMPTY_PICTURE;
+    case CSystemError::kIncompleteWrite:
+        return IDS_ERROR_INCOMPLETE_WRITE;
+    case CSystemError::kOldBytesRestored:
+        return IDS_ERROR_OLD_BYTES_RESTORED;
+    case CSystemError::kOldBytesKept:
+        return IDS_ERROR_OLD_BYTES_KEPT;
     case ENOSPC:
         return IDS_ERROR_NO_SPACE;
     case EDQUOT:

@@ -14,6 +14,12 @@ public:
     static constexpr int kEmptyPicture = -2;
     // Nor this: the folder the file was to go into has been removed (the program's current folder, say).
     static constexpr int kFolderRemoved = -3;
+    // Nor this: the file was written, but reading it back shows it is not whole.
+    static constexpr int kIncompleteWrite = -4;
+    // Not reasons but what became of the old bytes after a failed write in place: written back, or kept in
+    // a copy whose path takes the place of %1.
+    static constexpr int kOldBytesRestored = -5;
+    static constexpr int kOldBytesKept = -6;
 
     static QString Text(int nError);
     // The same for a file that was to be read: a refused permission is the permission to read.

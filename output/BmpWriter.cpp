@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "output/BmpWriter.h"
 
+#include "files/FileReplacer.h"
 #include "files/SystemError.h"
-#include "files/SafeFile.h"
 
 #include <QString>
 #include <QtEndian>
@@ -70,7 +70,7 @@ bool CBmpWriter::WritePicture(int nWidth, int nHeight, const RowSource& rowSourc
     if (!pChunk)
         return Fail(pErrorText, CSystemError::Text(ENOMEM));
 
-    CSafeFile file(fileName);
+    CFileReplacer file(fileName);
     if (!file.Open())
         return Fail(pErrorText, file.ErrorText());
     StoreHeaders(pChunk.get(), nWidth, nHeight, nSize);

@@ -12,7 +12,7 @@ class QString;
 //
 // The rows are converted into one small buffer and written chunk by chunk, so a save costs a fixed, small
 // amount of memory whatever the picture's size. The file replaces an existing one only as a whole (see
-// CSafeFile): a failed write, a full disk or a failed sync leaves the earlier file as it was, leaves no
+// CFileReplacer): a failed write, a full disk or a failed sync leaves the earlier file as it was, leaves no
 // temporary file behind and comes back as false with the reason.
 class CBmpWriter {
 public:

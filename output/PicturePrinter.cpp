@@ -2,8 +2,8 @@
 #include "output/PicturePrinter.h"
 
 #include "app/resources/Resources.h"
+#include "files/FileReplacer.h"
 #include "files/RegularFile.h"
-#include "files/StagedFile.h"
 #include "files/SystemError.h"
 #include "output/PdfStructure.h"
 #include "res/ResourceIds.h"
@@ -94,22 +94,26 @@ bool CPicturePrinter::PrintOnPrinter(QPrinter& printer, QString* pMessage) const
     return false;
 }
 
-// The pages go into a temporary file beside the target, which takes the target's place only once it is
-// whole: a full disk or a size limit must not leave a broken file where a good one was.
+// The pages go into a temporary file, which takes the target's place only once it is whole: a full disk or
+// a size limit must not leave a broken file where a good one was.
 bool CPicturePrinter::PrintIntoFile(const QPrinter& printer, QString* pReason) const {
-    CStagedFile file;
-    return file.Create(printer.outputFileName(), pReason) &&
-           PrintPdf(printer, file.GetTemporaryPath(), pReason) && file.Commit(pReason);
+    CFileReplacer file(printer.outputFileName());
+    if (file.Open() && PrintPdf(printer, file.GetTemporaryPath(), pReason) && file.Commit(IsCompletePdf)) {
+        return true;
+    }
+    if (file.Error() != 0) {
+        *pReason = file.ErrorText();
+    }
+    return false;
 }
 
 bool CPicturePrinter::PrintPdf(const QPrinter& printer, const QString& fileName, QString* pReason) const {
     QPrinter filePrinter(QPrinter::HighResolution);
     SetUpLike(printer, fileName, filePrinter);
     const Result nResult = PrintPages(filePrinter);
-    if (nResult == Result::Done && IsCompletePdf(fileName)) {
+    if (nResult == Result::Done) {
         return true;
     }
-    *pReason = nResult == Result::NotStarted ? CSystemError::Text(EIO)
-                                             : CResources::LoadString(IDS_ERROR_INCOMPLETE_WRITE);
+    *pReason = CSystemError::Text(nResult == Result::NotStarted ? EIO : CSystemError::kIncompleteWrite);
     return false;
 }

@@ -30,8 +30,8 @@ private:
     Result PrintPages(QPrinter& printer) const;
     bool PrintOnPrinter(QPrinter& printer, QString* pMessage) const;
     bool PrintIntoFile(const QPrinter& printer, QString* pReason) const;
-    // Prints the pages as printer would into the new file fileName. False, with the reason, when they did
-    // not get into it whole.
+    // Prints the pages as printer would into the new file fileName. False, with the reason, when the PDF
+    // writer did not get through them (whether the file is whole is seen when it is read back).
     bool PrintPdf(const QPrinter& printer, const QString& fileName, QString* pReason) const;
 
     DrawPage m_drawPage;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "output/PngWriter.h"
 
+#include "files/FileReplacer.h"
 #include "files/SystemError.h"
-#include "files/SafeFile.h"
 
 #include <QString>
 
@@ -27,7 +27,7 @@ bool Fail(QString* pErrorText, const QString& reason) {
 
 // A failed write is kept in the file, which takes nothing more; the save ends as a failure after the rows.
 void WriteData(png_structp png, png_bytep pData, size_t nSize) {
-    static_cast<CSafeFile*>(png_get_io_ptr(png))->Write(pData, qint64(nSize));
+    static_cast<CFileReplacer*>(png_get_io_ptr(png))->Write(pData, qint64(nSize));
 }
 
 void FlushData(png_structp) {}
@@ -91,7 +91,7 @@ bool CPngWriter::WritePicture(int nWidth, int nHeight, const RowSource& rowSourc
     if (!write.info)
         return Fail(pErrorText, CSystemError::Text(ENOMEM));
 
-    CSafeFile file(fileName);
+    CFileReplacer file(fileName);
     if (!file.Open())
         return Fail(pErrorText, file.ErrorText());
     png_set_write_fn(write.png, &file, WriteData, FlushData);

@@ -7,7 +7,7 @@ class QString;
 
 // Writes a picture into a PNG file: 8-bit RGB, no alpha, lossless, the same pixels the BMP writer stores.
 // The rows are compressed one by one as they come, so a save costs a fixed, small amount of memory
-// whatever the picture's size; the file replaces an existing one only as a whole (see CSafeFile).
+// whatever the picture's size; the file replaces an existing one only as a whole (see CFileReplacer).
 class CPngWriter {
 public:
     // Rows come as for the BMP writer.

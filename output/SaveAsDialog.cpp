@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "output/SaveAsDialog.h"
 
-#include "files/RegularFile.h"
 #include "app/resources/Resources.h"
+#include "files/FileReplacer.h"
+#include "files/RegularFile.h"
 #include "output/PictureWriter.h"
-#include "files/SafeFile.h"
 #include "res/ResourceIds.h"
 
 #include <QDir>
@@ -19,7 +19,8 @@ QString CSaveAsDialog::InitialFileName(const QString& pictureName) {
 }
 
 QString CSaveAsDialog::StartFolder() {
-    for (QString folder = CSafeFile::CurrentFolder(); !folder.isEmpty(); folder = QFileInfo(folder).path()) {
+    for (QString folder = CFileReplacer::CurrentFolder(); !folder.isEmpty();
+         folder = QFileInfo(folder).path()) {
         if (CRegularFile::IsRepresentable(folder) && QFileInfo(folder).isDir()) {
             return folder;
         }

@@ -127,6 +127,8 @@ constexpr int IDS_ERROR_BUSY = 61833;
 constexpr int IDS_ERROR_EMPTY_PICTURE = 61834;
 constexpr int IDS_ERROR_FOLDER_REMOVED = 61835;
 constexpr int IDS_ERROR_READ_ACCESS = 61870;
+constexpr int IDS_ERROR_OLD_BYTES_RESTORED = 61836;
+constexpr int IDS_ERROR_OLD_BYTES_KEPT = 61837;
 
 // The file types of the save dialog
 constexpr int IDS_FILTER_BMP = 61842;

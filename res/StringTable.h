@@ -125,6 +125,8 @@ inline constexpr StringResource g_stringTable[] = {
     {IDS_ERROR_READ_ACCESS, "このﾌｧｲﾙの読み込みが許可されていません。"},
     {IDS_TOOLKIT_FILE_REFUSED, "ｵﾌﾟｼｮﾝ %1 のﾌｧｲﾙ %2 を読み込めません。"},
     {IDS_TOOLKIT_FILE_RULE, "Qt のｵﾌﾟｼｮﾝには 1 MiB までの通常のﾌｧｲﾙを指定してください。"},
+    {IDS_ERROR_OLD_BYTES_RESTORED, "ﾌｧｲﾙは元の内容に戻しました。"},
+    {IDS_ERROR_OLD_BYTES_KEPT, "ﾌｧｲﾙを元の内容に戻せませんでした。元の内容は %1 に残してあります。"},
     {IDS_FILTER_BMP, "ビットマップファイル (*.bmp)"},
     {IDS_FILTER_PNG, "PNG ファイル (*.png)"},
     {IDS_ASK_TO_SAVE, "「%1」への変更を保存しますか？"},

@@ -13,7 +13,7 @@ packages=(
   libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick poppler-utils
   libpng-dev
-  python3 python3-pil fiu-utils
+  python3 python3-pil fiu-utils strace
   appstream dpkg-dev desktop-file-utils lintian man-db groff-base
   qt6-wayland qt6-base-private-dev libwayland-dev libxkbcommon-dev sway grim
   python3-pyatspi at-spi2-core dbus-daemon
