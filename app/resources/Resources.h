@@ -6,7 +6,8 @@
 #include <QImage>
 #include <QString>
 
-// Access to the tables and artwork in res/ by numeric id.
+// The bridge from the string table and artwork of res/ to Qt objects: texts, images, icons and cursors by
+// numeric id.
 class CResources {
 public:
     // The whole text of string `nID`, empty when the table has none.

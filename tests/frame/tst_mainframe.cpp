@@ -31,7 +31,7 @@ class TestMainFrame : public QObject {
     QTemporaryDir m_files;
 
     static CMainFrame* Main() { return static_cast<CMainFrame*>(Frame()); }
-    static QString Pane0() { return Frame()->GetMessageBar()->GetPaneText(0); }
+    static QString Pane0() { return Main()->m_wndStatusBar->GetPaneText(0); }
     const QString kIdle = QString::fromUtf8("ﾍﾙﾌﾟを表示するには [F1] を押してください。");
     // Per bar (standard, status, pen): shown, and the check mark of its View item.
     static QString Bars() {
@@ -217,6 +217,7 @@ private Q_SLOTS:
         QTEST(Texts(action), "texts");
         if (opens != "-")
             QCOMPARE(Choose(id, action), opens);
+        QTRY_VERIFY(QApplication::activeWindow() == Frame()); // the keyboard is back after a dialog
     }
 
     void bars_data() {
