@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/framework/Document.h"
 
-#include "files/RegularFile.h"
 #include "app/resources/Resources.h"
+#include "files/RegularFile.h"
 #include "files/SystemError.h"
 #include "res/ResourceIds.h"
 

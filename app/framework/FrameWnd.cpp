@@ -83,6 +83,17 @@ int CFrameWnd::OnCreate(CCreateContext* pContext) {
     return 0;
 }
 
+void CFrameWnd::InitialUpdateFrame(bool bMakeVisible) {
+    OnUpdateFrameTitle();
+    if (m_pActiveView != nullptr) {
+        m_pActiveView->OnInitialUpdate();
+    }
+    if (bMakeVisible) {
+        show();
+    }
+    UpdateCommandUI();
+}
+
 CDocument* CFrameWnd::GetActiveDocument() const {
     return m_pActiveView != nullptr ? m_pActiveView->GetDocument() : nullptr;
 }

@@ -38,6 +38,10 @@ public:
     // Creates the view; derived frames add their bars. 0 on success, -1 on failure.
     virtual int OnCreate(CCreateContext* pContext);
 
+    // After the document was created or opened: the caption, the view's initial update, then the window shown
+    // when bMakeVisible.
+    void InitialUpdateFrame(bool bMakeVisible);
+
     CView* GetActiveView() const { return m_pActiveView; }
     CDocument* GetActiveDocument() const;
 

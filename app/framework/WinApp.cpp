@@ -335,14 +335,7 @@ CDocument* CWinApp::OpenDocumentFile(const QString& pathName, bool bMakeVisible)
         m_pMainWnd = pFrame;
         QObject::connect(pFrame, &CFrameWnd::Closing, pFrame, [this] { SaveStdProfileSettings(); });
     }
-    pFrame->OnUpdateFrameTitle();
-    if (CView* pView = pFrame->GetActiveView()) {
-        pView->OnInitialUpdate();
-    }
-    if (bCreated && bMakeVisible) {
-        pFrame->show();
-    }
-    pFrame->UpdateCommandUI();
+    pFrame->InitialUpdateFrame(bCreated && bMakeVisible);
     return pDoc;
 }
 
