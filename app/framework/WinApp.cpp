@@ -334,6 +334,9 @@ CDocument* CWinApp::OpenDocumentFile(const QString& pathName, bool bMakeVisible)
     if (bCreated) {
         m_pMainWnd = pFrame;
         QObject::connect(pFrame, &CFrameWnd::Closing, pFrame, [this] { SaveStdProfileSettings(); });
+        if (CView* pView = pFrame->GetActiveView()) {
+            pView->SetPrinter([this]() -> QPrinter& { return GetPrinter(); });
+        }
     }
     pFrame->InitialUpdateFrame(bCreated && bMakeVisible);
     return pDoc;
