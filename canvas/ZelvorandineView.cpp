@@ -383,7 +383,8 @@ bool CZelvorandineView::PrintTo(QPrinter& printer) {
     if (m_picturePrinter.Print(printer, &message)) {
         return true;
     }
-    AfxMessageBox(message, printer.outputFileName().isEmpty() ? QMessageBox::Warning : QMessageBox::Critical);
+    AfxMessageBox(message, printer.outputFileName().isEmpty() ? QMessageBox::Warning : QMessageBox::Critical,
+                  window());
     return false;
 }
 

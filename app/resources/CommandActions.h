@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The bridge from the menu, accelerator and string tables of res/ to Qt objects: actions, menus and keys.
 #pragma once
 
 #include <QList>
@@ -11,15 +12,14 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
-// The bridge from the menu, accelerator and string tables of res/ to Qt objects: one action per command,
-// shared by its menu item, its toolbar button and its keys, which reports the command's id when triggered.
 class CCommandActions {
 public:
     CCommandActions(QWidget* pOwner, std::function<void(int)> onTriggered);
     CCommandActions(const CCommandActions&) = delete;
     CCommandActions& operator=(const CCommandActions&) = delete;
 
-    // The command's action, made on first use with its status prompt and tooltip.
+    // The command's one action, shared by its menu item, toolbar button and keys, made on first use with its
+    // status prompt and tooltip; triggered, it reports the command's id.
     QAction* Get(int nID);
     QAction* Find(int nID) const;
     const std::map<int, QAction*>& All() const { return m_actions; }

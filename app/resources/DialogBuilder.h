@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The bridge from the dialog templates of res/ to Qt widgets: a dialog's controls, placed in dialog units.
 #pragma once
 
 #include <QFont>
@@ -9,7 +10,6 @@ struct DialogTemplate;
 class QDialog;
 class QWidget;
 
-// The bridge from the dialog templates of res/ to Qt widgets: a dialog's controls, placed in dialog units.
 class CDialogBuilder {
 public:
     // Horizontal and vertical dialog base units, in logical pixels.
