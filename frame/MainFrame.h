@@ -31,8 +31,6 @@ public:
     CStatusBar* m_wndStatusBar = nullptr;
     CToolBar* m_wndToolBar = nullptr;
     CToolBar* m_wndPenBar = nullptr;
-    CKeyboardIndicators* m_pIndicators = nullptr;
-    QPointer<CHelpWindow> m_pHelpWindow;
 
     void setVisible(bool bVisible) override;
 
@@ -44,6 +42,10 @@ protected:
 private:
     // Shows each lock key's indicator as its update handler says.
     void UpdateIndicators();
+
+    CKeyboardIndicators* m_pIndicators = nullptr;
+    QPointer<CHelpWindow> m_pHelpWindow;
+
     // The window's size, position and maximised state, kept in the settings between runs. The bars are not:
     // every run starts with them where they belong.
     void LoadWindowPlacement();
