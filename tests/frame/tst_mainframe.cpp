@@ -92,7 +92,7 @@ class TestMainFrame : public QObject {
         return action->statusTip() + '|' + tooltip + '|' + QKeySequence::listToString(action->shortcuts());
     }
     // Chooses the command as a user does (its first key, else its item) and names the modal window that
-    // opens; a background on offer is taken, any other window closed.
+    // opens, and whether it belongs to the main window; a background on offer is taken, any other closed.
     static QString Choose(int nID, QAction* action) {
         QString seen;
         QTimer driver;
@@ -100,6 +100,7 @@ class TestMainFrame : public QObject {
         connect(&driver, &QTimer::timeout, [&seen] {
             if (QWidget* w = QApplication::activeModalWidget()) {
                 seen = w->metaObject()->className();
+                seen += CDialogDriver::BelongsTo(w, Frame()) ? "" : " not over the main window";
                 auto* use = w->findChild<QAbstractButton*>(QStringLiteral("control%1").arg(IDC_USE_THIS));
                 use != nullptr ? use->click() : void(w->close());
             }
