@@ -2,7 +2,6 @@
 #include "background/ColorRetryLoop.h"
 
 #include "background/RandomSource.h"
-#include "background/ShapeGenerator.h"
 
 #include <array>
 #include <cstdint>
@@ -52,7 +51,7 @@ constexpr SJumps MakeJumps() {
 
 constexpr SJumps kJumps = MakeJumps();
 
-// RandomBelow(n) of the value that a state gives, for |n| <= 1024, in 32-bit integers: with
+// CRandomSource::ScaleBelow of the value that a state gives and n, for |n| <= 1024, in 32-bit integers: with
 // m = value x |n| < 2^25, floor(m x 32769 / 2^30) = floor((m + floor(m / 2^15)) / 2^15), and a negative
 // n negates it (the scaling truncates toward zero).
 struct SScale {
@@ -97,9 +96,9 @@ CColorRetryLoop::CColorRetryLoop(int nRed, int nGreen, int nBlue, int nFloor)
 
 PackedColor CColorRetryLoop::Next() const {
     for (int i = 0; i < kOneByOne; ++i) {
-        const int r = CShapeGenerator::RandomBelow(m_nRed);
-        const int g = CShapeGenerator::RandomBelow(m_nGreen);
-        const int b = CShapeGenerator::RandomBelow(m_nBlue);
+        const int r = CRandomSource::Below(m_nRed);
+        const int g = CRandomSource::Below(m_nGreen);
+        const int b = CRandomSource::Below(m_nBlue);
         if (r + g + b >= m_nFloor) {
             return MakeColor(r, g, b);
         }

@@ -11,9 +11,20 @@ public:
     static constexpr int kMaxValue = 32767;
     static constexpr std::uint32_t kMultiplier = 214013u;
     static constexpr std::uint32_t kIncrement = 2531011u;
+    static constexpr double kInverseMax = static_cast<double>(1.0f / 32767.0f);
+    static_assert(kInverseMax == 32769.0 / 1073741824.0);
 
     // The value that a state gives.
     static constexpr int ValueOf(std::uint32_t nState) { return static_cast<int>((nState >> 16) & 0x7FFFu); }
+
+    // The value below n (0 for n = 0) that source value nValue gives: nValue x n scaled by the
+    // single-precision 1/32767 the scaling has always used, which is exactly 32769 / 2^30 and keeps the
+    // result at n - 1 or less.
+    static constexpr int ScaleBelow(int nValue, int n) {
+        return static_cast<int>(static_cast<double>(std::int64_t{nValue} * n) * kInverseMax);
+    }
+    // A value 0 .. n - 1 (0 for n = 0) from exactly one value of the source.
+    static int Below(int n) { return ScaleBelow(Next(), n); }
 
     // The next value; seeds with 1 first if nothing has seeded the source yet.
     static int Next() {

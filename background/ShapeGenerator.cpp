@@ -14,20 +14,11 @@ CShapeGenerator g_generator(255, 255, 255, 200, 150);
 
 namespace {
 
-// The single-precision 1/32767 the scaling has always used; it is exactly 32769 / 2^30, which keeps
-// RandomBelow(n) at n - 1 or less.
-constexpr double kInverseMax = static_cast<double>(1.0f / 32767.0f);
-static_assert(kInverseMax == 32769.0 / 1073741824.0);
-
 constexpr std::int64_t kSourceValues = CRandomSource::kMaxValue + 1;
 constexpr std::int64_t kAllTriples = kSourceValues * kSourceValues * kSourceValues; // 2^45
 // A background draws 502 colours, three values an attempt, and five values for each of its 501 shapes.
 constexpr int kColorsPerBackground = 502;
 constexpr int kShapeValuesPerBackground = 501 * 5;
-
-inline int ScaleBelow(int r, int n) {
-    return static_cast<int>(static_cast<double>(std::int64_t{r} * n) * kInverseMax);
-}
 
 int ClampCeiling(int n) {
     return std::clamp(n, -CShapeGenerator::kCeilingLimit, CShapeGenerator::kCeilingLimit);
@@ -43,12 +34,12 @@ struct SChannel {
     std::vector<std::int64_t> counts; // counts[i]: source values giving nLow + i
 
     explicit SChannel(int nCeiling) {
-        const int a = ScaleBelow(0, nCeiling);
-        const int b = ScaleBelow(CRandomSource::kMaxValue, nCeiling);
+        const int a = CRandomSource::ScaleBelow(0, nCeiling);
+        const int b = CRandomSource::ScaleBelow(CRandomSource::kMaxValue, nCeiling);
         nLow = std::min(a, b);
         counts.assign(static_cast<std::size_t>(std::max(a, b) - nLow + 1), 0);
         for (int r = 0; r <= CRandomSource::kMaxValue; ++r) {
-            ++counts[static_cast<std::size_t>(ScaleBelow(r, nCeiling) - nLow)];
+            ++counts[static_cast<std::size_t>(CRandomSource::ScaleBelow(r, nCeiling) - nLow)];
         }
     }
     int Size() const { return static_cast<int>(counts.size()); }
@@ -185,10 +176,6 @@ CShapeGenerator::CShapeGenerator(int nRed, int nGreen, int nBlue, int nContrast,
 
 CShapeGenerator::~CShapeGenerator() = default;
 
-int CShapeGenerator::RandomBelow(int n) {
-    return ScaleBelow(CRandomSource::Next(), n);
-}
-
 const CShapeGenerator::SColorTables& CShapeGenerator::TablesForFields() const {
     if (!m_pTables || !m_pTables->Matches(m_nRed, m_nGreen, m_nBlue, m_nContrast)) {
         m_pTables = std::make_unique<SColorTables>(m_nRed, m_nGreen, m_nBlue, m_nContrast);
@@ -236,11 +223,11 @@ void CShapeGenerator::Draw(CDrawingSurface& dc) {
         const PackedColor color = RandomColor(tables);
         const CPenSpec oldPen = dc.SelectPen(CPenSpec{1, color});
         const PackedColor oldShapeBrush = dc.SelectBrush(color);
-        const int nLeft = RandomBelow(nWidth + 100) - 100;
-        const int nTop = RandomBelow(nHeight + 100) - 100;
-        const int nShapeHeight = RandomBelow(m_nMaxShape);
-        const int nShapeWidth = RandomBelow(m_nMaxShape);
-        if (RandomBelow(2) == 1) {
+        const int nLeft = CRandomSource::Below(nWidth + 100) - 100;
+        const int nTop = CRandomSource::Below(nHeight + 100) - 100;
+        const int nShapeHeight = CRandomSource::Below(m_nMaxShape);
+        const int nShapeWidth = CRandomSource::Below(m_nMaxShape);
+        if (CRandomSource::Below(2) == 1) {
             dc.Rectangle(nLeft, nTop, nLeft + nShapeWidth, nTop + nShapeHeight);
         } else {
             dc.Ellipse(nLeft, nTop, nLeft + nShapeWidth, nTop + nShapeHeight);

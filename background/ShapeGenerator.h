@@ -15,9 +15,6 @@ public:
     CShapeGenerator(const CShapeGenerator&) = delete;
     CShapeGenerator& operator=(const CShapeGenerator&) = delete;
 
-    // A value 0 .. n - 1 (0 for n = 0) from exactly one value of the random source.
-    static int RandomBelow(int n);
-
     // Paints a background over (0, 0, dc.Width(), dc.Height()). May lower m_nContrast for good when the
     // floor lies above the sum of the ceilings.
     void Draw(CDrawingSurface& dc);

@@ -102,9 +102,9 @@ void BM_ColorLoopPlain(benchmark::State& state) {
         for (int i = 0; i < kColorsPerIteration; ++i) {
             int r, g, b;
             do {
-                r = CShapeGenerator::RandomBelow(kLowRed.nRed);
-                g = CShapeGenerator::RandomBelow(kLowRed.nGreen);
-                b = CShapeGenerator::RandomBelow(kLowRed.nBlue);
+                r = CRandomSource::Below(kLowRed.nRed);
+                g = CRandomSource::Below(kLowRed.nGreen);
+                b = CRandomSource::Below(kLowRed.nBlue);
                 nValues += 3;
             } while (r + g + b < kLowRed.nFloor);
             all ^= MakeColor(r, g, b);

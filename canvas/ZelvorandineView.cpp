@@ -314,7 +314,8 @@ void CZelvorandineView::DropLayersAfterFailure() {
     m_bmpColor = QImage();
     m_rcBlack = rect();
     update();
-    AfxMessageBox(CResources::Format(IDS_LAYER_FAILED, CSystemError::Text(ENOMEM)), QMessageBox::Critical);
+    AfxMessageBox(CResources::Format(IDS_LAYER_FAILED, CSystemError::Text(ENOMEM)), QMessageBox::Critical,
+                  window());
 }
 
 void CZelvorandineView::OnBackgroundSettings() {
@@ -337,8 +338,8 @@ void CZelvorandineView::OnBackgroundSettings() {
 
 void CZelvorandineView::OnAppExit() {
     // The frame may be gone when close() returns: nothing may follow it here.
-    if (CFrameWnd* pMainWnd = AfxGetMainWnd()) {
-        pMainWnd->close();
+    if (CFrameWnd* pFrame = GetParentFrame()) {
+        pFrame->close();
     }
 }
 
@@ -382,7 +383,8 @@ bool CZelvorandineView::PrintTo(QPrinter& printer) {
     if (m_picturePrinter.Print(printer, &message)) {
         return true;
     }
-    AfxMessageBox(message, printer.outputFileName().isEmpty() ? QMessageBox::Warning : QMessageBox::Critical);
+    AfxMessageBox(message, printer.outputFileName().isEmpty() ? QMessageBox::Warning : QMessageBox::Critical,
+                  window());
     return false;
 }
 
@@ -538,7 +540,7 @@ bool CZelvorandineView::SavePicture(const QString& fileName) {
     }
     AfxMessageBox(CResources::Format(IDS_SAVE_FAILED,
                                      QDir::toNativeSeparators(CFileReplacer::AbsolutePath(fileName)), reason),
-                  QMessageBox::Critical);
+                  QMessageBox::Critical, window());
     return false;
 }
 
@@ -547,7 +549,7 @@ bool CZelvorandineView::OnFileSave() {
 }
 
 bool CZelvorandineView::OnFileSaveAs() {
-    const std::optional<QString> chosen = CSaveAsDialog::Ask(m_strName, AfxGetMainWnd());
+    const std::optional<QString> chosen = CSaveAsDialog::Ask(m_strName, window());
     if (!chosen) {
         // Cancelled: no file is written and neither the name nor the title changes.
         return false;
@@ -560,13 +562,17 @@ bool CZelvorandineView::OnFileSaveAs() {
     QDir::setCurrent(file.absolutePath());
     m_strName = file.fileName();
     m_bNameConfirmed = true;
-    if (CFrameWnd* pMainWnd = AfxGetMainWnd()) {
-        pMainWnd->SetWindowText(m_strName);
+    if (CFrameWnd* pFrame = GetParentFrame()) {
+        pFrame->SetWindowText(m_strName);
     }
     return true;
 }
 
 // ---- before the picture is discarded -----------------------------------------------------------
+
+CFrameWnd* CZelvorandineView::GetParentFrame() const {
+    return qobject_cast<CFrameWnd*>(window());
+}
 
 void CZelvorandineView::SetModifiedFlag(bool bModified) {
     // Strokes mark an already marked picture at every move: the caption is touched once.
@@ -574,7 +580,7 @@ void CZelvorandineView::SetModifiedFlag(bool bModified) {
         return;
     }
     m_bModified = bModified;
-    if (auto* pFrame = qobject_cast<CFrameWnd*>(window())) {
+    if (CFrameWnd* pFrame = GetParentFrame()) {
         pFrame->setWindowModified(bModified);
     }
 }
@@ -585,7 +591,7 @@ bool CZelvorandineView::SaveModified() {
     }
     const std::unique_ptr<QMessageBox> box =
         AfxCreateMessageBox(CResources::Format(IDS_ASK_TO_SAVE, m_strName), QMessageBox::Warning,
-                            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+                            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window());
     // Qt's own word for this button differs from desktop to desktop, some speaking of closing, which New
     // does not do.
     box->button(QMessageBox::Discard)->setText(CResources::LoadString(IDS_DONT_SAVE));

@@ -13,6 +13,7 @@
 #include <QString>
 #include <optional>
 
+class CFrameWnd;
 class QPainter;
 
 // The drawing area. It holds the picture as two layers of equal size: the colour layer (the accepted
@@ -120,6 +121,8 @@ private:
     bool SavePicture(const QString& fileName);
     // Also the caption's modified mark of the frame showing the view.
     void SetModifiedFlag(bool bModified);
+    // The frame the view shows in, which is the main window; nullptr for a view on its own.
+    CFrameWnd* GetParentFrame() const;
 
     bool m_bHaveLast = false;
     bool m_bHaveDown = false;

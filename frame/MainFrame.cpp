@@ -2,7 +2,13 @@
 #include "frame/MainFrame.h"
 
 #include "app/framework/CmdUI.h"
+#include "app/framework/View.h"
 #include "files/SettingsFile.h"
+#include "frame/DragIntoView.h"
+#include "frame/FocusReturn.h"
+#include "frame/HelpWindow.h"
+#include "frame/KeyboardIndicators.h"
+#include "frame/PromptBlanker.h"
 #include "frame/StatusBar.h"
 #include "frame/ToolBar.h"
 #include "res/ResourceIds.h"
@@ -41,6 +47,8 @@ IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_COMMAND(ID_VIEW_PENBAR, OnViewPenBar)
 ON_UPDATE_COMMAND_UI(ID_VIEW_PENBAR, OnUpdateViewPenBar)
+ON_UPDATE_COMMAND_UI_RANGE(ID_INDICATOR_CAPS, ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_KANA, OnUpdateKeyIndicator)
 ON_COMMAND(ID_HELP_FINDER, OnHelpFinder)
 ON_COMMAND(ID_HELP, OnHelp)
 ON_COMMAND(ID_CONTEXT_HELP, OnContextHelp)
@@ -83,8 +91,17 @@ int CMainFrame::OnCreate(CCreateContext* pContext) {
     if (!m_wndStatusBar->SetIndicators(g_indicators, static_cast<int>(std::size(g_indicators)))) {
         return -1;
     }
-    SetStatusBar(m_wndStatusBar);
+    setStatusBar(m_wndStatusBar);
     RegisterControlBar(m_wndStatusBar, AFX_IDW_STATUS_BAR);
+    m_pIndicators = new CKeyboardIndicators(this);
+    connect(m_pIndicators, &CKeyboardIndicators::Changed, this, &CMainFrame::UpdateIndicators);
+    UpdateIndicators();
+
+    new CDragIntoView(this, GetActiveView(), QList<QWidget*>{m_wndToolBar, m_wndPenBar, m_wndStatusBar});
+    auto* pBlanker = new CPromptBlanker(this);
+    pBlanker->Watch(m_wndToolBar);
+    pBlanker->Watch(m_wndPenBar);
+    new CFocusReturn(this);
 
     addToolBar(Qt::LeftToolBarArea, m_wndPenBar);
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
@@ -101,6 +118,53 @@ void CMainFrame::OnViewPenBar() {
 
 void CMainFrame::OnUpdateViewPenBar(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(!m_wndPenBar->isHidden());
+}
+
+void CMainFrame::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
+    const CKeyboardIndicators::LockState& state = m_pIndicators->State();
+    switch (pCmdUI->m_nID) {
+    case ID_INDICATOR_CAPS:
+        pCmdUI->Enable(state.bCaps);
+        break;
+    case ID_INDICATOR_NUM:
+        pCmdUI->Enable(state.bNum);
+        break;
+    case ID_INDICATOR_SCRL:
+        pCmdUI->Enable(state.bScroll);
+        break;
+    default:
+        pCmdUI->Enable(state.bKana);
+    }
+}
+
+void CMainFrame::UpdateIndicators() {
+    // A hidden status bar is kept up to date too: it shows the right state when it comes back.
+    for (int i = 1; i < m_wndStatusBar->GetCount(); ++i) {
+        const int nID = m_wndStatusBar->GetItemID(i);
+        CCmdUI ui(nID);
+        if (OnCmdMsg(nID, CmdCode::Update, &ui)) {
+            m_wndStatusBar->SetIndicatorOn(nID, ui.m_bEnabled);
+        }
+    }
+}
+
+void CMainFrame::SetMessageText(const QString& text) {
+    if (m_wndStatusBar != nullptr && m_wndStatusBar->GetCount() > 0) {
+        m_wndStatusBar->SetPaneText(0, text);
+    }
+}
+
+void CMainFrame::OnHelp() {
+    OnHelpFinder();
+}
+
+void CMainFrame::OnHelpFinder() {
+    if (!m_pHelpWindow) {
+        m_pHelpWindow = new CHelpWindow(this);
+    }
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+    m_pHelpWindow->activateWindow();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {

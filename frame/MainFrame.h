@@ -3,6 +3,10 @@
 
 #include "app/framework/FrameWnd.h"
 
+#include <QPointer>
+
+class CHelpWindow;
+class CKeyboardIndicators;
 class CSettingsFile;
 class CStatusBar;
 class CToolBar;
@@ -18,6 +22,11 @@ public:
 
     void OnViewPenBar();
     void OnUpdateViewPenBar(CCmdUI* pCmdUI);
+    void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
+    void OnHelp();
+    void OnHelpFinder();
+
+    void SetMessageText(const QString& text) override;
 
     CStatusBar* m_wndStatusBar = nullptr;
     CToolBar* m_wndToolBar = nullptr;
@@ -31,6 +40,12 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    // Shows each lock key's indicator as its update handler says.
+    void UpdateIndicators();
+
+    CKeyboardIndicators* m_pIndicators = nullptr;
+    QPointer<CHelpWindow> m_pHelpWindow;
+
     // The window's size, position and maximised state, kept in the settings between runs. The bars are not:
     // every run starts with them where they belong.
     void LoadWindowPlacement();

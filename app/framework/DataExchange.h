@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-class CDialog;
 class QSlider;
+class QWidget;
 
 // Moves values between a dialog's controls and its members, in either direction.
 class CDataExchange {
 public:
-    CDataExchange(CDialog* pDlgWnd, bool bSaveAndValidate)
+    CDataExchange(QWidget* pDlgWnd, bool bSaveAndValidate)
         : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
 
     bool m_bSaveAndValidate; // true: from the controls to the members
-    CDialog* m_pDlgWnd;
+    QWidget* m_pDlgWnd;
 };
 
 // Binds pControl to the dialog's slider nIDC.

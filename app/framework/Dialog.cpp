@@ -2,9 +2,9 @@
 #include "app/framework/Dialog.h"
 
 #include "app/framework/DataExchange.h"
-#include "app/resources/DialogBuilder.h"
 #include "app/framework/FrameWnd.h"
 #include "app/framework/WinApp.h"
+#include "app/resources/DialogBuilder.h"
 #include "res/DialogTemplates.h"
 
 #include <QAbstractButton>
@@ -26,8 +26,7 @@ void CDialog::CreateControls() {
         return;
     }
     m_bCreated = true;
-    m_controls = CDialogBuilder::Build(*this, m_template);
-    for (const auto& [nID, pWidget] : m_controls) {
+    for (const auto& [nID, pWidget] : CDialogBuilder::Build(*this, m_template)) {
         if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget)) {
             const int nCommand = nID;
             connect(pButton, &QAbstractButton::clicked, this,
@@ -74,8 +73,7 @@ void CDialog::FocusFirstTabStop() {
 }
 
 QWidget* CDialog::GetDlgItem(int nID) const {
-    const auto it = m_controls.find(nID);
-    return it == m_controls.end() ? nullptr : it->second;
+    return CDialogBuilder::FindControl(*this, nID);
 }
 
 bool CDialog::UpdateData(bool bSaveAndValidate) {

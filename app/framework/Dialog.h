@@ -4,7 +4,6 @@
 #include "app/framework/CmdTarget.h"
 
 #include <QDialog>
-#include <map>
 
 struct DialogTemplate;
 class CDataExchange;
@@ -45,7 +44,6 @@ private:
     void FocusFirstTabStop();
 
     const DialogTemplate& m_template;
-    std::map<int, QWidget*> m_controls;
     bool m_bCreated = false;
     bool m_bEnded = false;
 

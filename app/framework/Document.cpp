@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/framework/Document.h"
 
-#include "files/RegularFile.h"
 #include "app/resources/Resources.h"
+#include "files/RegularFile.h"
 #include "files/SystemError.h"
 #include "res/ResourceIds.h"
 
@@ -10,7 +10,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <unistd.h>
 
 bool CDocument::OnNewDocument() {
     m_strPathName.clear();
@@ -23,13 +22,10 @@ bool CDocument::OnOpenDocument(const QString& pathName, QString* pErrorText) {
     int nError = 0;
     const int nHandle = CRegularFile::OpenForReading(pathName, &nError);
     QFile file;
+    // The file takes the handle over and closes it; a handle open for reading is always taken.
     if (nHandle < 0 || !file.open(nHandle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        if (nHandle >= 0) {
-            ::close(nHandle);
-            nError = EIO;
-        }
         if (pErrorText != nullptr) {
-            *pErrorText = CSystemError::Text(nError);
+            *pErrorText = CSystemError::Text(nHandle < 0 ? nError : EIO);
         }
         return false;
     }

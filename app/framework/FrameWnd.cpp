@@ -3,30 +3,17 @@
 
 #include "app/framework/CmdUI.h"
 #include "app/framework/Document.h"
-#include "frame/HelpWindow.h"
-#include "frame/KeyboardIndicators.h"
-#include "app/resources/Resources.h"
-#include "frame/StatusBar.h"
-#include "frame/ToolBar.h"
 #include "app/framework/View.h"
-#include "app/framework/WinApp.h"
-#include "res/AcceleratorTable.h"
-#include "res/MenuTable.h"
+#include "app/resources/Resources.h"
+#include "res/ResourceIds.h"
 
-#include <QAbstractButton>
-#include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QSessionManager>
-#include <QSizeGrip>
 #include <QStatusTipEvent>
-#include <QTimer>
-#include <QToolButton>
 #include <QWhatsThis>
 
 namespace {
@@ -43,11 +30,9 @@ QString EscapeModifiedMark(QString text) {
 BEGIN_MESSAGE_MAP(CFrameWnd, CCmdTarget)
 ON_COMMAND_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, OnBarCheck)
 ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
-ON_UPDATE_COMMAND_UI_RANGE(ID_INDICATOR_CAPS, ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
-ON_UPDATE_COMMAND_UI(ID_INDICATOR_KANA, OnUpdateKeyIndicator)
 END_MESSAGE_MAP()
 
-CFrameWnd::CFrameWnd() : QMainWindow(nullptr) {
+CFrameWnd::CFrameWnd() : QMainWindow(nullptr), m_actions(this, [this](int nID) { SendCommand(nID); }) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &CFrameWnd::OnCommitDataRequest);
@@ -55,10 +40,10 @@ CFrameWnd::CFrameWnd() : QMainWindow(nullptr) {
 
 CFrameWnd::~CFrameWnd() {
     if (m_bHelpMode) {
+        // Nothing is shown any more: the derived frame and its status bar are gone.
+        m_bHelpMode = false;
         QWhatsThis::leaveWhatsThisMode();
     }
-    qApp->removeEventFilter(this);
-    delete m_pHelpWindow;
 }
 
 bool CFrameWnd::LoadFrame(int nIDResource, CCreateContext* pContext) {
@@ -66,15 +51,15 @@ bool CFrameWnd::LoadFrame(int nIDResource, CCreateContext* pContext) {
         return false;
     }
     setWindowIcon(CResources::LoadIcon(nIDResource));
-    BuildMenu();
-    BuildAccelerators();
+    m_menus = m_actions.BuildMenus(menuBar());
+    for (QMenu* pMenu : m_menus) {
+        connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu] { UpdateMenu(pMenu); });
+    }
+    m_actions.BuildAccelerators();
+    m_pApp = pContext != nullptr ? pContext->m_pApp : nullptr;
     if (OnCreate(pContext) == -1) {
         return false;
     }
-    qApp->installEventFilter(this);
-    m_pIndicators = new CKeyboardIndicators(this);
-    connect(m_pIndicators, &CKeyboardIndicators::Changed, this, &CFrameWnd::UpdateIndicators);
-    UpdateIndicators();
     SetMessageText(GetIdleText());
     UpdateCommandUI();
     return true;
@@ -98,6 +83,17 @@ int CFrameWnd::OnCreate(CCreateContext* pContext) {
     return 0;
 }
 
+void CFrameWnd::InitialUpdateFrame(bool bMakeVisible) {
+    OnUpdateFrameTitle();
+    if (m_pActiveView != nullptr) {
+        m_pActiveView->OnInitialUpdate();
+    }
+    if (bMakeVisible) {
+        show();
+    }
+    UpdateCommandUI();
+}
+
 CDocument* CFrameWnd::GetActiveDocument() const {
     return m_pActiveView != nullptr ? m_pActiveView->GetDocument() : nullptr;
 }
@@ -112,8 +108,7 @@ bool CFrameWnd::OnCmdMsg(int nID, CmdCode code, CCmdUI* pCmdUI) {
     if (CCmdTarget::OnCmdMsg(nID, code, pCmdUI)) {
         return true;
     }
-    CWinApp* pApp = AfxGetApp();
-    return pApp != nullptr && pApp->OnCmdMsg(nID, code, pCmdUI);
+    return m_pApp != nullptr && m_pApp->OnCmdMsg(nID, code, pCmdUI);
 }
 
 void CFrameWnd::SendCommand(int nID) {
@@ -149,7 +144,7 @@ void CFrameWnd::ApplyUpdate(QAction* pAction, int nID) {
 }
 
 void CFrameWnd::UpdateCommandUI() {
-    for (const auto& [nID, pAction] : m_actions) {
+    for (const auto& [nID, pAction] : m_actions.All()) {
         if (nID < ID_FILE_MRU_FILE1 || nID > ID_FILE_MRU_FILE16) {
             ApplyUpdate(pAction, nID);
         }
@@ -176,73 +171,8 @@ void CFrameWnd::UpdateMenu(QMenu* pMenu) {
     }
 }
 
-QAction* CFrameWnd::FindCommandAction(int nID) const {
-    const auto it = m_actions.find(nID);
-    return it == m_actions.end() ? nullptr : it->second;
-}
-
-QAction* CFrameWnd::GetCommandAction(int nID) {
-    if (QAction* pAction = FindCommandAction(nID)) {
-        return pAction;
-    }
-    auto* pAction = new QAction(this);
-    pAction->setData(nID);
-    pAction->setStatusTip(CResources::Prompt(nID));
-    pAction->setWhatsThis(CResources::Prompt(nID));
-    pAction->setToolTip(CResources::Tooltip(nID));
-    connect(pAction, &QAction::triggered, this, [this, nID] { SendCommand(nID); });
-    m_actions.emplace(nID, pAction);
-    return pAction;
-}
-
 QMenu* CFrameWnd::GetMenu(int nIndex) const {
     return nIndex >= 0 && nIndex < static_cast<int>(m_menus.size()) ? m_menus[nIndex] : nullptr;
-}
-
-void CFrameWnd::BuildMenu() {
-    QMenu* pCurrent = nullptr;
-    for (const MenuItemResource& item : g_mainMenu) {
-        switch (item.kind) {
-        case MenuItemKind::Popup:
-            pCurrent = menuBar()->addMenu(QString::fromUtf8(item.text));
-            m_menus.push_back(pCurrent);
-            connect(pCurrent, &QMenu::aboutToShow, this, [this, pCurrent] { UpdateMenu(pCurrent); });
-            break;
-        case MenuItemKind::EndPopup:
-            pCurrent = nullptr;
-            break;
-        case MenuItemKind::Separator:
-            pCurrent->addSeparator();
-            break;
-        case MenuItemKind::Command: {
-            QAction* pAction = GetCommandAction(item.nID);
-            pAction->setText(QString::fromUtf8(item.text));
-            if (item.bGrayed) {
-                pAction->setEnabled(false);
-            }
-            pCurrent->addAction(pAction);
-            break;
-        }
-        }
-    }
-}
-
-void CFrameWnd::BuildAccelerators() {
-    std::map<int, QList<QKeySequence>> keys;
-    std::vector<int> order;
-    for (const AcceleratorResource& accel : g_mainAccelerators) {
-        if (keys.find(accel.nID) == keys.end()) {
-            order.push_back(accel.nID);
-        }
-        keys[accel.nID].append(
-            QKeySequence::fromString(QString::fromUtf8(accel.key), QKeySequence::PortableText));
-    }
-    for (int nID : order) {
-        QAction* pAction = GetCommandAction(nID);
-        pAction->setShortcuts(keys[nID]);
-        pAction->setShortcutContext(Qt::WindowShortcut);
-        addAction(pAction);
-    }
 }
 
 void CFrameWnd::RegisterControlBar(QWidget* pBar, int nControlID) {
@@ -281,54 +211,8 @@ void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI) {
     pCmdUI->Enable(false);
 }
 
-void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
-    const CKeyboardIndicators::LockState state =
-        m_pIndicators != nullptr ? m_pIndicators->State() : CKeyboardIndicators::LockState();
-    switch (pCmdUI->m_nID) {
-    case ID_INDICATOR_CAPS:
-        pCmdUI->Enable(state.bCaps);
-        break;
-    case ID_INDICATOR_NUM:
-        pCmdUI->Enable(state.bNum);
-        break;
-    case ID_INDICATOR_SCRL:
-        pCmdUI->Enable(state.bScroll);
-        break;
-    case ID_INDICATOR_KANA:
-        pCmdUI->Enable(state.bKana);
-        break;
-    default:
-        pCmdUI->Enable(false);
-    }
-}
-
-void CFrameWnd::UpdateIndicators() {
-    // A hidden status bar is kept up to date too: it shows the right state when it comes back.
-    if (m_pStatusBar == nullptr) {
-        return;
-    }
-    for (int i = 1; i < m_pStatusBar->GetCount(); ++i) {
-        const int nID = m_pStatusBar->GetItemID(i);
-        CCmdUI ui(nID);
-        if (OnCmdMsg(nID, CmdCode::Update, &ui)) {
-            m_pStatusBar->SetIndicatorOn(nID, ui.m_bEnabled);
-        }
-    }
-}
-
-void CFrameWnd::SetStatusBar(CStatusBar* pStatusBar) {
-    m_pStatusBar = pStatusBar;
-    setStatusBar(pStatusBar);
-}
-
 QString CFrameWnd::GetIdleText() const {
     return CResources::LoadString(m_bHelpMode ? AFX_IDS_HELPMODEMESSAGE : AFX_IDS_IDLEMESSAGE);
-}
-
-void CFrameWnd::SetMessageText(const QString& text) {
-    if (m_pStatusBar != nullptr && m_pStatusBar->GetCount() > 0) {
-        m_pStatusBar->SetPaneText(0, text);
-    }
 }
 
 void CFrameWnd::OnUpdateFrameTitle() {
@@ -345,19 +229,6 @@ void CFrameWnd::OnUpdateFrameTitle() {
 
 void CFrameWnd::SetWindowText(const QString& text) {
     setWindowTitle(EscapeModifiedMark(text) + kModifiedMark);
-}
-
-void CFrameWnd::OnHelp() {
-    OnHelpFinder();
-}
-
-void CFrameWnd::OnHelpFinder() {
-    if (!m_pHelpWindow) {
-        m_pHelpWindow = new CHelpWindow(this);
-    }
-    m_pHelpWindow->show();
-    m_pHelpWindow->raise();
-    m_pHelpWindow->activateWindow();
 }
 
 void CFrameWnd::OnContextHelp() {
@@ -378,87 +249,12 @@ bool CFrameWnd::event(QEvent* e) {
                                                                                                : tip);
         return true;
     }
-    return QMainWindow::event(e);
-}
-
-bool CFrameWnd::IsBackground(QWidget* pWidget, const QPointF& globalPos) const {
-    // Buttons, sliders, the menu bar, the size grip and a bar's grip have drags of their own.
-    if (pWidget->window() != this || (m_pActiveView != nullptr && m_pActiveView->isAncestorOf(pWidget)) ||
-        pWidget == m_pActiveView || qobject_cast<QAbstractButton*>(pWidget) != nullptr ||
-        qobject_cast<QAbstractSlider*>(pWidget) != nullptr || qobject_cast<QMenuBar*>(pWidget) != nullptr ||
-        qobject_cast<QSizeGrip*>(pWidget) != nullptr) {
-        return false;
-    }
-    const auto* pBar = qobject_cast<CToolBar*>(pWidget);
-    return pBar == nullptr || !pBar->IsOnHandle(pBar->mapFromGlobal(globalPos).toPoint());
-}
-
-void CFrameWnd::ForwardDragToView(QWidget* pWidget, QMouseEvent* e) {
-    // The toolkit offers a press, then each move of the drag, first to the widget under the press and then to
-    // its parents while they ignore it; only that first widget counts.
-    switch (e->type()) {
-    case QEvent::MouseButtonPress:
-        if (e->button() == Qt::LeftButton) {
-            QWidget* pWindow = pWidget->window();
-            QWidget* pUnder = pWindow->childAt(pWindow->mapFromGlobal(e->globalPosition()).toPoint());
-            if (pWidget == (pUnder != nullptr ? pUnder : pWindow)) {
-                m_pDragSource = IsBackground(pWidget, e->globalPosition()) ? pWidget : nullptr;
-            }
-        }
-        break;
-    case QEvent::MouseMove:
-        // The view's own moves, the forwarded ones among them, are never forwarded.
-        if (pWidget == m_pDragSource && pWidget != m_pActiveView && (e->buttons() & Qt::LeftButton) &&
-            m_pActiveView != nullptr) {
-            const QPointF pos = m_pActiveView->mapFromGlobal(e->globalPosition());
-            if (m_pActiveView->rect().contains(pos.toPoint())) {
-                QMouseEvent move(QEvent::MouseMove, pos, e->globalPosition(), Qt::NoButton, e->buttons(),
-                                 e->modifiers());
-                QCoreApplication::sendEvent(m_pActiveView, &move);
-            }
-        }
-        break;
-    case QEvent::MouseButtonRelease:
-        if (pWidget == m_pDragSource && !(e->buttons() & Qt::LeftButton)) {
-            m_pDragSource = nullptr;
-        }
-        break;
-    default:
-        break;
-    }
-}
-
-bool CFrameWnd::eventFilter(QObject* watched, QEvent* e) {
-    if (watched->isWidgetType() && (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseMove ||
-                                    e->type() == QEvent::MouseButtonRelease)) {
-        ForwardDragToView(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(e));
-    }
+    // The toolkit tells every top-level window that help mode has ended.
     if (e->type() == QEvent::LeaveWhatsThisMode && m_bHelpMode) {
         m_bHelpMode = false;
         SetMessageText(GetIdleText());
-    } else if (auto* pButton = qobject_cast<QToolButton*>(watched);
-               pButton != nullptr && qobject_cast<CToolBar*>(pButton->parentWidget()) != nullptr &&
-               pButton->defaultAction() != nullptr && pButton->defaultAction()->statusTip().isEmpty()) {
-        // A button without a prompt clears the message pane while the pointer rests on it.
-        if (e->type() == QEvent::Enter) {
-            SetMessageText(QString());
-        } else if (e->type() == QEvent::Leave) {
-            SetMessageText(GetIdleText());
-        }
-    } else if (e->type() == QEvent::Hide && watched->isWidgetType()) {
-        auto* pWidget = static_cast<QWidget*>(watched);
-        if (pWidget->isWindow() && pWidget->isModal() && pWidget->parentWidget() != nullptr &&
-            pWidget->parentWidget()->window() == this) {
-            // The keyboard comes back to the frame when its dialog closes, also where no window manager
-            // hands it back.
-            QTimer::singleShot(0, this, [this] {
-                if (isVisible() && QApplication::activeModalWidget() == nullptr) {
-                    activateWindow();
-                }
-            });
-        }
     }
-    return QMainWindow::eventFilter(watched, e);
+    return QMainWindow::event(e);
 }
 
 bool CFrameWnd::OnQueryEndSession() {
@@ -479,8 +275,6 @@ void CFrameWnd::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    if (CWinApp* pApp = AfxGetApp()) {
-        pApp->SaveStdProfileSettings();
-    }
+    Q_EMIT Closing();
     e->accept();
 }

@@ -3,26 +3,24 @@
 
 #include "app/framework/CmdTarget.h"
 #include "app/framework/RuntimeClass.h"
+#include "app/resources/CommandActions.h"
 
 #include <QMainWindow>
 #include <QPointer>
-#include <map>
 #include <vector>
 
 class CDocument;
-class CKeyboardIndicators;
 class CSettingsFile;
-class CStatusBar;
 class CView;
 class QAction;
 class QMenu;
-class QMouseEvent;
 class QSessionManager;
 
 struct CCreateContext {
     const CRuntimeClassT<CView>* m_pNewViewClass = nullptr;
     CDocument* m_pCurrentDoc = nullptr;
     CSettingsFile* m_pSettingsFile = nullptr; // where the frame keeps its place between runs
+    CCmdTarget* m_pApp = nullptr;             // offered the commands that no window takes
 };
 
 // A top-level window with a menu, accelerators, control bars and one view. Commands from its menu,
@@ -40,6 +38,10 @@ public:
     // Creates the view; derived frames add their bars. 0 on success, -1 on failure.
     virtual int OnCreate(CCreateContext* pContext);
 
+    // After the document was created or opened: the caption, the view's initial update, then the window shown
+    // when bMakeVisible.
+    void InitialUpdateFrame(bool bMakeVisible);
+
     CView* GetActiveView() const { return m_pActiveView; }
     CDocument* GetActiveDocument() const;
 
@@ -51,8 +53,8 @@ public:
     void UpdateCommandUI();
 
     // The one action of a command: shared by its menu item, toolbar button and accelerators.
-    QAction* GetCommandAction(int nID);
-    QAction* FindCommandAction(int nID) const;
+    QAction* GetCommandAction(int nID) { return m_actions.Get(nID); }
+    QAction* FindCommandAction(int nID) const { return m_actions.Find(nID); }
     QMenu* GetMenu(int nIndex) const;
 
     // Control bars in the order of their creation: the View toggles act on the first with the id.
@@ -60,9 +62,9 @@ public:
     QWidget* GetControlBar(int nControlID) const;
     void ShowControlBar(QWidget* pBar, bool bShow, bool bDelay);
 
-    void SetStatusBar(CStatusBar* pStatusBar);
-    CStatusBar* GetMessageBar() const { return m_pStatusBar; }
-    void SetMessageText(const QString& text);
+    // Shows text in the message pane of the frame's status bar.
+    virtual void SetMessageText(const QString& text) = 0;
+    // What the message pane shows while no item is under the pointer.
     QString GetIdleText() const;
 
     // The document's title and the application's name; a modified window marks the title.
@@ -76,39 +78,27 @@ public:
     // The framework's handlers, bound by the frames that offer them.
     void OnBarCheck(int nID);
     void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
-    void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
-    void OnHelp();
-    void OnHelpFinder();
     void OnContextHelp();
 
-    void UpdateIndicators();
+Q_SIGNALS:
+    // The window closes for good: the document agreed.
+    void Closing();
 
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
     QMenu* createPopupMenu() override { return nullptr; }
 
 private:
-    void BuildMenu();
-    void BuildAccelerators();
     void UpdateMenu(QMenu* pMenu);
     void ApplyUpdate(QAction* pAction, int nID);
     void OnCommitDataRequest(QSessionManager& manager);
-    // A drag that starts on the frame's own background keeps going to the widget pressed; its moves over the
-    // view are given to the view too, so that the drag etches once it gets there.
-    void ForwardDragToView(QWidget* pWidget, QMouseEvent* e);
-    bool IsBackground(QWidget* pWidget, const QPointF& globalPos) const;
 
     CView* m_pActiveView = nullptr;
-    CStatusBar* m_pStatusBar = nullptr;
-    std::map<int, QAction*> m_actions;
+    CCmdTarget* m_pApp = nullptr;
+    CCommandActions m_actions;
     std::vector<QMenu*> m_menus;
     std::vector<std::pair<QPointer<QWidget>, int>> m_controlBars;
-    CKeyboardIndicators* m_pIndicators = nullptr;
-    QPointer<QWidget> m_pHelpWindow;
-    // The frame's background widget that took the left button's press, while the button is held.
-    QPointer<QWidget> m_pDragSource;
     bool m_bHelpMode = false;
 
     DECLARE_MESSAGE_MAP(CFrameWnd)

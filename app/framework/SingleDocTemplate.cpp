@@ -3,10 +3,6 @@
 
 #include "app/framework/Document.h"
 #include "app/framework/FrameWnd.h"
-#include "app/framework/View.h"
-#include "app/framework/WinApp.h"
-#include "app/resources/Resources.h"
-#include "res/ResourceIds.h"
 
 CSingleDocTemplate::CSingleDocTemplate(int nIDResource, const CRuntimeClassT<CDocument>* pDocClass,
                                        const CRuntimeClassT<CFrameWnd>* pFrameClass,
@@ -25,58 +21,17 @@ void CSingleDocTemplate::CloseAll() {
     m_pOnlyDoc = nullptr;
 }
 
-bool CSingleDocTemplate::CreateDocumentAndFrame() {
+bool CSingleDocTemplate::CreateDocumentAndFrame(CCmdTarget* pApp, CSettingsFile* pSettingsFile) {
     m_pOnlyDoc = m_pDocClass->CreateObject();
     m_pFrame = m_pFrameClass->CreateObject();
     CCreateContext context;
     context.m_pNewViewClass = m_pViewClass;
     context.m_pCurrentDoc = m_pOnlyDoc;
-    context.m_pSettingsFile = AfxGetApp()->GetSettingsFile();
+    context.m_pApp = pApp;
+    context.m_pSettingsFile = pSettingsFile;
     if (!m_pFrame->LoadFrame(m_nIDResource, &context)) {
         CloseAll();
         return false;
     }
     return true;
-}
-
-CDocument* CSingleDocTemplate::OpenDocumentFile(const QString& pathName, bool bMakeVisible) {
-    const bool bCreated = m_pOnlyDoc == nullptr;
-    if (bCreated && !CreateDocumentAndFrame()) {
-        AfxMessageBox(CResources::LoadString(AFX_IDP_FAILED_TO_CREATE_DOC));
-        return nullptr;
-    }
-    if (!m_pOnlyDoc->SaveModified()) {
-        return nullptr;
-    }
-    if (pathName.isEmpty()) {
-        if (!m_pOnlyDoc->OnNewDocument()) {
-            if (bCreated) {
-                CloseAll();
-            }
-            return nullptr;
-        }
-    } else {
-        QString reason;
-        if (!m_pOnlyDoc->OnOpenDocument(pathName, &reason)) {
-            AfxMessageBox(CResources::Format(AFX_IDP_FAILED_TO_OPEN_DOC, pathName, reason));
-            if (bCreated) {
-                CloseAll();
-            }
-            return nullptr;
-        }
-        m_pOnlyDoc->SetPathName(pathName);
-        AfxGetApp()->AddToRecentFileList(pathName);
-    }
-    if (bCreated) {
-        AfxGetApp()->m_pMainWnd = m_pFrame;
-    }
-    m_pFrame->OnUpdateFrameTitle();
-    if (CView* pView = m_pFrame->GetActiveView()) {
-        pView->OnInitialUpdate();
-    }
-    if (bCreated && bMakeVisible) {
-        m_pFrame->show();
-    }
-    m_pFrame->UpdateCommandUI();
-    return m_pOnlyDoc;
 }

@@ -3,10 +3,10 @@
 
 #include "app/framework/RuntimeClass.h"
 
-#include <QString>
-
+class CCmdTarget;
 class CDocument;
 class CFrameWnd;
+class CSettingsFile;
 class CView;
 
 // Ties one document, one frame and one view together for the life of the program.
@@ -18,10 +18,10 @@ public:
     CSingleDocTemplate(const CSingleDocTemplate&) = delete;
     CSingleDocTemplate& operator=(const CSingleDocTemplate&) = delete;
 
-    // An empty path makes a new document. The first call creates the document, the frame and the view;
-    // later calls reuse them. Returns nullptr when the document could not be created or the file opened;
-    // the error has then been shown.
-    CDocument* OpenDocumentFile(const QString& pathName, bool bMakeVisible = true);
+    // Creates the document, then the frame loaded from the template's resource with the view as its client;
+    // pApp is offered the commands that no window takes, pSettingsFile keeps the frame's place. False, with
+    // nothing left, when the frame failed.
+    bool CreateDocumentAndFrame(CCmdTarget* pApp, CSettingsFile* pSettingsFile);
 
     CDocument* GetDocument() const { return m_pOnlyDoc; }
     CFrameWnd* GetFrame() const { return m_pFrame; }
@@ -30,8 +30,6 @@ public:
     void CloseAll();
 
 private:
-    bool CreateDocumentAndFrame();
-
     int m_nIDResource;
     const CRuntimeClassT<CDocument>* m_pDocClass;
     const CRuntimeClassT<CFrameWnd>* m_pFrameClass;

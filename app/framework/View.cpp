@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/framework/View.h"
 
-#include "app/framework/WinApp.h"
 #include "res/ResourceIds.h"
 
 #include <QPaintEngine>
@@ -25,7 +24,7 @@ void CView::OnInitialUpdate() {
 }
 
 void CView::OnFilePrint() {
-    QPrinter& printer = AfxGetApp()->GetPrinter();
+    QPrinter& printer = m_printer();
     QPrintDialog dialog(&printer, window());
     OnPrintDialog(dialog);
     if (dialog.exec() == QDialog::Accepted) {
@@ -34,11 +33,11 @@ void CView::OnFilePrint() {
 }
 
 void CView::OnFilePrintDirect() {
-    m_bLastPrintOk = PrintTo(AfxGetApp()->GetPrinter());
+    m_bLastPrintOk = PrintTo(m_printer());
 }
 
 void CView::OnFilePrintPreview() {
-    QPrinter& printer = AfxGetApp()->GetPrinter();
+    QPrinter& printer = m_printer();
     QPrintPreviewDialog preview(&printer, window());
     OnPrintDialog(preview);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* pPrinter) {

@@ -4,6 +4,7 @@
 #include "app/framework/CmdTarget.h"
 
 #include <QWidget>
+#include <functional>
 
 class CDocument;
 class QDialog;
@@ -11,7 +12,7 @@ class QPainter;
 class QPrinter;
 
 // A window showing a document inside a frame. The print commands run the toolkit's print dialog and print
-// preview on the application's printer; the pages are the view's drawing for the printer (OnPrint), and
+// preview on the printer it is given; the pages are the view's drawing for the printer (OnPrint), and
 // putting them onto the printer or into a file is the view's own work (PrintTo).
 class CView : public QWidget, public CCmdTarget {
     Q_OBJECT
@@ -27,6 +28,9 @@ public:
     // Called once after the view was created as the frame's client window; 0 or -1 on failure.
     virtual int OnCreate() { return 0; }
 
+    // The printer that the print commands print on, which the application shares with its printer set-up.
+    void SetPrinter(std::function<QPrinter&()> printer) { m_printer = std::move(printer); }
+
     // Draws one printed page onto painter, which is open on printer.
     virtual void OnPrint(QPainter& painter, QPrinter& printer) = 0;
     // Called with the print dialog, or the print preview, before it runs.
@@ -41,6 +45,7 @@ public:
 
 private:
     CDocument* m_pDocument = nullptr;
+    std::function<QPrinter&()> m_printer;
     bool m_bLastPrintOk = true;
 
     DECLARE_MESSAGE_MAP(CView)

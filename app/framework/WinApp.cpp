@@ -3,6 +3,7 @@
 
 #include "app/framework/CmdUI.h"
 #include "app/framework/CommandLineInfo.h"
+#include "app/framework/Document.h"
 #include "app/framework/FrameWnd.h"
 #include "app/framework/RecentFileList.h"
 #include "app/framework/SingleDocTemplate.h"
@@ -107,6 +108,17 @@ int CheckToolkitFiles(const QStringList& arguments) {
     return 0;
 }
 
+// Opens the file into the document, or says why it cannot.
+bool ReadDocument(CDocument& doc, const QString& pathName) {
+    QString reason;
+    if (!doc.OnOpenDocument(pathName, &reason)) {
+        AfxMessageBox(CResources::Format(AFX_IDP_FAILED_TO_OPEN_DOC, pathName, reason));
+        return false;
+    }
+    doc.SetPathName(pathName);
+    return true;
+}
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
@@ -125,18 +137,20 @@ CFrameWnd* AfxGetMainWnd() {
     return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr;
 }
 
-QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon icon) {
+QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon icon, QWidget* pParent) {
     if (g_pApp != nullptr && g_pApp->m_bMessagesToStderr) {
         PrintLine(stderr, text);
         return QMessageBox::Ok;
     }
-    return static_cast<QMessageBox::StandardButton>(AfxCreateMessageBox(text, icon, QMessageBox::Ok)->exec());
+    return static_cast<QMessageBox::StandardButton>(
+        AfxCreateMessageBox(text, icon, QMessageBox::Ok, pParent)->exec());
 }
 
 std::unique_ptr<QMessageBox> AfxCreateMessageBox(const QString& text, QMessageBox::Icon icon,
-                                                 QMessageBox::StandardButtons buttons) {
+                                                 QMessageBox::StandardButtons buttons, QWidget* pParent) {
     const QString title = g_pApp != nullptr ? g_pApp->m_pszAppName : QString();
-    auto box = std::make_unique<QMessageBox>(icon, title, text, buttons, AfxGetMainWnd());
+    auto box = std::make_unique<QMessageBox>(icon, title, text, buttons,
+                                             pParent != nullptr ? pParent : AfxGetMainWnd());
     box->setObjectName(QStringLiteral("afxMessageBox"));
     // File names and arguments go into these texts: one that looks like markup must show as it is.
     box->setTextFormat(Qt::PlainText);
@@ -285,7 +299,7 @@ bool CWinApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     if (!SelectPrinter(info) || m_pDocTemplate == nullptr) {
         return false;
     }
-    if (m_pDocTemplate->OpenDocumentFile(info.m_strFileName, false) == nullptr) {
+    if (OpenDocumentFile(info.m_strFileName, false) == nullptr) {
         return false;
     }
     CFrameWnd* pFrame = m_pDocTemplate->GetFrame();
@@ -294,8 +308,38 @@ bool CWinApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     return pView != nullptr && pView->LastPrintSucceeded();
 }
 
-CDocument* CWinApp::OpenDocumentFile(const QString& pathName) {
-    return m_pDocTemplate != nullptr ? m_pDocTemplate->OpenDocumentFile(pathName) : nullptr;
+CDocument* CWinApp::OpenDocumentFile(const QString& pathName, bool bMakeVisible) {
+    if (m_pDocTemplate == nullptr) {
+        return nullptr;
+    }
+    const bool bCreated = m_pDocTemplate->GetDocument() == nullptr;
+    if (bCreated && !m_pDocTemplate->CreateDocumentAndFrame(this, GetSettingsFile())) {
+        AfxMessageBox(CResources::LoadString(AFX_IDP_FAILED_TO_CREATE_DOC));
+        return nullptr;
+    }
+    CDocument* pDoc = m_pDocTemplate->GetDocument();
+    CFrameWnd* pFrame = m_pDocTemplate->GetFrame();
+    if (!pDoc->SaveModified()) {
+        return nullptr;
+    }
+    if (!(pathName.isEmpty() ? pDoc->OnNewDocument() : ReadDocument(*pDoc, pathName))) {
+        if (bCreated) {
+            m_pDocTemplate->CloseAll();
+        }
+        return nullptr;
+    }
+    if (!pathName.isEmpty()) {
+        AddToRecentFileList(pathName);
+    }
+    if (bCreated) {
+        m_pMainWnd = pFrame;
+        QObject::connect(pFrame, &CFrameWnd::Closing, pFrame, [this] { SaveStdProfileSettings(); });
+        if (CView* pView = pFrame->GetActiveView()) {
+            pView->SetPrinter([this]() -> QPrinter& { return GetPrinter(); });
+        }
+    }
+    pFrame->InitialUpdateFrame(bCreated && bMakeVisible);
+    return pDoc;
 }
 
 void CWinApp::AddToRecentFileList(const QString& pathName) {
@@ -313,9 +357,7 @@ QPrinter& CWinApp::GetPrinter() {
 }
 
 void CWinApp::OnFileNew() {
-    if (m_pDocTemplate != nullptr) {
-        m_pDocTemplate->OpenDocumentFile(QString());
-    }
+    OpenDocumentFile(QString());
 }
 
 void CWinApp::OnFileOpen() {

@@ -48,7 +48,10 @@ public:
     void ParseCommandLine(CCommandLineInfo& info) const;
     bool ProcessShellCommand(CCommandLineInfo& info);
 
-    CDocument* OpenDocumentFile(const QString& pathName);
+    // The open sequence: an empty path makes a new document. The first call creates the document, the frame
+    // and the view; later calls reuse them. nullptr when the document could not be created or the file
+    // opened; the error has then been shown.
+    CDocument* OpenDocumentFile(const QString& pathName, bool bMakeVisible = true);
     void AddToRecentFileList(const QString& pathName);
     CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
 
@@ -83,10 +86,12 @@ private:
 
 CWinApp* AfxGetApp();
 CFrameWnd* AfxGetMainWnd();
-// A message box over the main window, titled with the application's name.
-QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon icon = QMessageBox::Warning);
+// A message box over pParent (without one, over the main window), titled with the application's name.
+QMessageBox::StandardButton AfxMessageBox(const QString& text, QMessageBox::Icon icon = QMessageBox::Warning,
+                                          QWidget* pParent = nullptr);
 // The same box, not yet shown, for a caller that words its buttons.
 std::unique_ptr<QMessageBox> AfxCreateMessageBox(const QString& text, QMessageBox::Icon icon,
-                                                 QMessageBox::StandardButtons buttons);
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QWidget* pParent = nullptr);
 // The program's entry: builds the toolkit, runs InitInstance and the message loop.
 int AfxWinMain(CWinApp& app, int argc, char** argv);

@@ -107,6 +107,10 @@ void TieSlidersToLabels(const DialogTemplate& tmpl, const std::vector<QWidget*>&
     }
 }
 
+QString ControlName(int nID) {
+    return QStringLiteral("control%1").arg(nID);
+}
+
 } // namespace
 
 QRect CDialogBuilder::MapDialogRect(int x, int y, int cx, int cy) {
@@ -149,7 +153,7 @@ std::map<int, QWidget*> CDialogBuilder::Build(QDialog& dialog, const DialogTempl
         pWidget->setGeometry(MapDialogRect(control.x, control.y, control.cx, control.cy));
         KeepTextUnclipped(pWidget);
         if (control.nID != IDC_STATIC) {
-            pWidget->setObjectName(QStringLiteral("control%1").arg(control.nID));
+            pWidget->setObjectName(ControlName(control.nID));
             controls.emplace(control.nID, pWidget);
         }
         if (pWidget->focusPolicy() != Qt::NoFocus) {
@@ -161,4 +165,8 @@ std::map<int, QWidget*> CDialogBuilder::Build(QDialog& dialog, const DialogTempl
     }
     TieSlidersToLabels(tmpl, widgets);
     return controls;
+}
+
+QWidget* CDialogBuilder::FindControl(const QWidget& dialog, int nID) {
+    return dialog.findChild<QWidget*>(ControlName(nID), Qt::FindDirectChildrenOnly);
 }

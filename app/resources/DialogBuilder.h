@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The bridge from the dialog templates of res/ to Qt widgets: a dialog's controls, placed in dialog units.
 #pragma once
 
 #include <QFont>
@@ -9,7 +10,6 @@ struct DialogTemplate;
 class QDialog;
 class QWidget;
 
-// Builds a dialog's controls from a template whose geometry is in dialog units.
 class CDialogBuilder {
 public:
     // Horizontal and vertical dialog base units, in logical pixels.
@@ -22,4 +22,6 @@ public:
     // Sets caption, frame, font and size, and creates every control in template order (which is also
     // the tab order). Returns the controls by id; controls with id -1 are left out.
     static std::map<int, QWidget*> Build(QDialog& dialog, const DialogTemplate& tmpl);
+    // The control that Build made for id nID, or nullptr.
+    static QWidget* FindControl(const QWidget& dialog, int nID);
 };

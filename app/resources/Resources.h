@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The bridge from the string table and artwork of res/ to Qt objects: texts, images, icons, cursors.
 #pragma once
 
 #include <QCursor>
@@ -6,7 +7,6 @@
 #include <QImage>
 #include <QString>
 
-// Access to the tables and artwork in res/ by numeric id.
 class CResources {
 public:
     // The whole text of string `nID`, empty when the table has none.

@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "app/framework/CmdTarget.h"
-#include "app/framework/CmdUI.h"
 #include "app/framework/CommandLineInfo.h"
 #include "app/framework/RecentFileList.h"
 #include "files/SystemError.h"
@@ -12,20 +10,6 @@
 
 #include <cerrno>
 #include <climits>
-
-// The main frame's tests run the maps of the real classes; here what they do not meet.
-struct CTarget : CCmdTarget {
-    QString m_call;
-    void OnRange(int nID) { m_call = QStringLiteral("range %1").arg(nID); }
-    void OnUpdate(CCmdUI* pCmdUI) { pCmdUI->SetCheck(1); }
-    DECLARE_MESSAGE_MAP(CTarget)
-};
-BEGIN_MESSAGE_MAP(CTarget, CCmdTarget)
-ON_COMMAND_RANGE(300, 309, OnRange)
-ON_UPDATE_COMMAND_UI(500, OnUpdate)
-END_MESSAGE_MAP()
-
-Q_DECLARE_METATYPE(CmdCode)
 
 namespace {
 
@@ -49,27 +33,6 @@ class TestFramework : public QObject {
     QTemporaryDir m_home;
 
 private Q_SLOTS:
-    void messageMap_data() {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<CmdCode>("code");
-        QTest::addColumn<QString>("result"); // "-": not taken
-        const auto C = CmdCode::Command, U = CmdCode::Update, P = CmdCode::Probe;
-        QTest::newRow("command") << 309 << C << "range 309";
-        QTest::newRow("update") << 500 << U << "check 1";
-        QTest::newRow("update only: no command") << 500 << P << "-";
-        QTest::newRow("command only: no update") << 300 << U << "-";
-    }
-
-    void messageMap() {
-        QFETCH(int, id);
-        QFETCH(CmdCode, code);
-        CTarget target;
-        CCmdUI ui(id);
-        const bool bTaken = target.OnCmdMsg(id, code, &ui);
-        const QString result = ui.m_check ? QStringLiteral("check %1").arg(int(*ui.m_check)) : target.m_call;
-        QTEST(bTaken ? result : "-", "result");
-    }
-
     void commandLine_data() {
         QTest::addColumn<QString>("arguments"); // split at spaces
         QTest::addColumn<QString>("fields");    // command|file|printer|driver|port|bad argument and why

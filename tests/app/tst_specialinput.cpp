@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "files/SystemError.h"
+#include "frame/MainFrame.h"
 #include "frame/StatusBar.h"
 #include "output/PdfStructure.h"
 #include "res/ResourceIds.h"
@@ -225,7 +226,7 @@ private Q_SLOTS:
         const QFontMetrics metrics(pMenu->font());
         QVERIFY(metrics.horizontalAdvance(shown.mid(3)) <= 40 * metrics.averageCharWidth());
         pEntry->showStatusText(Frame());
-        QCOMPARE(Frame()->GetMessageBar()->GetPaneText(0), path);
+        QCOMPARE(static_cast<CMainFrame*>(Frame())->m_wndStatusBar->GetPaneText(0), path);
     }
 };
 

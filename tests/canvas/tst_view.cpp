@@ -413,6 +413,7 @@ private Q_SLOTS:
             QTRY_VERIFY(pPreview != nullptr && pPreview->pageCount() == 1 && nRed() > 20);
             pDialog->reject();
         });
+        view->SetPrinter([]() -> QPrinter& { return theApp.GetPrinter(); }); // as the application gives it
         QVERIFY(view->OnCmdMsg(ID_FILE_PRINT_PREVIEW, CmdCode::Command, nullptr) && driver.Finished());
     }
 };
