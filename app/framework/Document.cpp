@@ -25,7 +25,7 @@ bool CDocument::OnOpenDocument(const QString& pathName, QString* pErrorText) {
     // The file takes the handle over and closes it; a handle open for reading is always taken.
     if (nHandle < 0 || !file.open(nHandle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (pErrorText != nullptr) {
-            *pErrorText = CSystemError::Text(nHandle < 0 ? nError : EIO);
+            *pErrorText = CSystemError::ReadingText(nHandle < 0 ? nError : EIO);
         }
         return false;
     }
