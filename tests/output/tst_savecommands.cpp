@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "files/SystemError.h"
+#include "output/PdfStructure.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/SpecialFiles.h"
-#include "tests/background/DialogDriver.h"
+#include "tests/output/PictureTestSupport.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,14 +12,17 @@
 #include <QImageReader>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+
+#include <fcntl.h>
 
 using namespace apptest;
 
-// Save and Save As run from the menu, the real file dialog answered the way a person answers it.
+// Save, Save As and printing into a file run from the menu, the real dialogs answered the way a person
+// answers them.
 namespace {
 
-const QString kUntitled = "名称未決定";
-enum EAnswer { Enter, PngThenEnter, CancelButton };
+enum EAnswer { Enter, PngThenEnter, Escape };
 
 // One colour, stopping short of the right and bottom edges: a mirrored, turned or stale picture differs.
 void SetPicture(QRgb rgb) {
@@ -27,13 +31,6 @@ void SetPicture(QRgb rgb) {
     View()->m_bmpColor = View()->m_bmpCover = color;
     View()->m_nLayerWidth = color.width();
     View()->m_nLayerHeight = color.height();
-    View()->m_bReady = 1;
-    View()->Compose();
-}
-
-// The file holds what the view shows.
-bool Holds(const QString& path) {
-    return QImage(path) == View()->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 bool Run(int nID, CDialogDriver& driver) {
@@ -47,7 +44,7 @@ class TestSaveCommands : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_pSettings = IsolateSettings(), m_pDir;
     QString m_root, m_text; // the last message box's text
-    QStringList m_dialog;   // the save dialog's folder, proposal, file types and the type it opened with
+    QStringList m_dialog;   // the save dialog's file types, the type it opened with, its folder and proposal
 
     QString In(const QString& relative) const { return QDir(m_root).filePath(relative); }
     // Name, title, current folder and every file with its bytes.
@@ -59,18 +56,14 @@ class TestSaveCommands : public QObject {
         return [=, this](QDialog* pDialog) {
             auto* pFileDialog = qobject_cast<QFileDialog*>(pDialog);
             auto* pEdit = pDialog->findChild<QLineEdit*>("fileNameEdit");
-            m_dialog = QStringList{pFileDialog->directory().absolutePath(), pEdit->text()} +
-                           pFileDialog->nameFilters()
-                       << pFileDialog->selectedNameFilter();
+            m_dialog = pFileDialog->nameFilters() << pFileDialog->selectedNameFilter()
+                                                  << pFileDialog->directory().absolutePath() << pEdit->text();
             QApplication::setActiveWindow(pDialog); // offscreen, nothing activates it
             if (answer == PngThenEnter)             // as a person does: the type list, one step down
                 QTest::keyClick(pDialog->findChild<QComboBox*>("fileTypeCombo"), Qt::Key_Down);
             pEdit->setFocus(Qt::OtherFocusReason);
             pEdit->setText(typed);
-            if (answer == CancelButton)
-                pDialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
-            else
-                QTest::keyClick(pEdit, Qt::Key_Return);
+            QTest::keyClick(pEdit, answer == Escape ? Qt::Key_Escape : Qt::Key_Return);
             if (pDialog->isVisible())
                 pDialog->reject(); // still open after No to the overwrite question
         };
@@ -82,6 +75,7 @@ class TestSaveCommands : public QObject {
             // Our own messages carry names as the user typed them, markup included.
             if (pBox->objectName() == "afxMessageBox")
                 QCOMPARE(pBox->textFormat(), Qt::PlainText);
+            QVERIFY2(pBox->button(button) != nullptr, qPrintable(m_text));
             pBox->button(button)->click();
         };
     }
@@ -109,7 +103,7 @@ private Q_SLOTS:
         row("PNG type, bare name", PngThenEnter, "海辺", "海辺.png");
         row("PNG type, .bmp typed", PngThenEnter, "海辺.bmp", "海辺.bmp");
         row("bitmap type, .PNG typed", Enter, "海辺.PNG", "海辺.PNG");
-        row("Cancel button", CancelButton, "捨てる絵", "");
+        row("Escape", Escape, "捨てる絵", "");
         row("No to replacing", Enter, "絵の箱/古い絵", "");
         row("Yes to replacing a pipe, which cannot be written", Enter, "絵の箱/管.bmp", "");
     }
@@ -133,36 +127,95 @@ private Q_SLOTS:
             driver.Expect("afxMessageBox", Press(QMessageBox::Ok));
         QVERIFY(Run(ID_FILE_SAVE_AS, driver));
         const QString bmp = "ビットマップファイル (*.bmp)";
-        QCOMPARE(m_dialog, (QStringList{m_root, kUntitled + ".bmp", bmp, "PNG ファイル (*.png)", bmp}));
+        QCOMPARE(m_dialog, (QStringList{bmp, "PNG ファイル (*.png)", bmp, m_root, "名称未決定.bmp"}));
         if (file.isEmpty()) {
             QCOMPARE(State(), before);
             return;
         }
         QCOMPARE(State().mid(0, 3), (QStringList{name, name, QFileInfo(In(file)).absolutePath()}));
         const QByteArray format = file.endsWith(".png", Qt::CaseInsensitive) ? "png" : "bmp";
-        const auto written = [&] { return Holds(In(file)) && QImageReader::imageFormat(In(file)) == format; };
+        const auto written = [&] { // what the view shows
+            return QImage(In(file)) == View()->grab().toImage().convertToFormat(QImage::Format_RGB32) &&
+                   QImageReader::imageFormat(In(file)) == format;
+        };
         QVERIFY(written());
         SetPicture(qRgb(10, 90, 220));
         QVERIFY(Run(ID_FILE_SAVE, driver) && written());
-        driver.Expect("saveAsDialog", AnswerSaveAs("x", CancelButton));
+        driver.Expect("saveAsDialog", AnswerSaveAs("x", Escape));
         QVERIFY(Run(ID_FILE_SAVE_AS, driver));
-        QCOMPARE(m_dialog.value(1), name);
+        QCOMPARE(m_dialog.last(), name);
     }
 
     // Save names the folder that is gone; Save As opens in the nearest folder still there and saves where the
     // dialog says.
     void vanishedFolder() {
         QVERIFY(QDir(m_root).mkpath("箱/消えた/奥") && QDir::setCurrent(In("箱/消えた/奥")));
-        QVERIFY(QDir(m_root).rmdir("箱/消えた/奥") && QDir(m_root).rmdir("箱/消えた"));
+        QVERIFY(QDir(In("箱/消えた")).removeRecursively());
         CDialogDriver driver;
         driver.Expect("afxMessageBox", Press(QMessageBox::Ok));
         QVERIFY(Run(ID_FILE_SAVE, driver));
-        QVERIFY2(m_text.contains(QDir::toNativeSeparators(In("箱/消えた/奥/" + kUntitled))) &&
+        QVERIFY2(m_text.contains(QDir::toNativeSeparators(In("箱/消えた/奥/名称未決定"))) &&
                      m_text.contains(CSystemError::Text(CSystemError::kFolderRemoved)),
                  qPrintable(m_text));
         driver.Expect("saveAsDialog", AnswerSaveAs("海辺"));
         QVERIFY(Run(ID_FILE_SAVE_AS, driver));
         QCOMPARE(State().mid(0, 3), (QStringList{"海辺.bmp", "海辺.bmp", In("箱")}));
+    }
+
+    void printIntoFile_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("kind");   // what stands at the name typed into the dialog
+        QTest::addColumn<QString>("reason"); // why it is refused; empty: it is printed into
+        // A file there is replaced after the dialog's own question whether to replace it.
+        for (const int nCommand : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
+            for (const QString kind : {"fifo", "link to fifo", "socket", "folder", "regular"})
+                QTest::addRow("%s: %s", nCommand == ID_FILE_PRINT ? "print" : "preview", qPrintable(kind))
+                    << nCommand << kind
+                    << QString(kind == "regular"  ? ""
+                               : kind == "folder" ? "同じ名前のﾌｫﾙﾀﾞがあります。"
+                                                  : "通常のﾌｧｲﾙではありません。");
+    }
+
+    // Printing into a file named in the print dialog, reached by 印刷 and by the print preview's print
+    // button. A name that is no file to print into is refused when the print button is pressed, before
+    // anything opens it (a pipe would keep the program waiting for a reader): the message names it and the
+    // dialog stays for another name. Nothing changes in the folder.
+    void printIntoFile() {
+        QFETCH(int, command);
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QString path = In("out.pdf");
+        QVERIFY(MakeFile(kind, path));
+        // A reader at a pipe: a writer that opens it goes on instead of hanging the test.
+        const int nReader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const auto closeReader = qScopeGuard([nReader] { ::close(nReader); });
+        const QStringList before = Listing(m_root);
+        bool bStayed = false;
+        CDialogDriver driver;
+        if (command == ID_FILE_PRINT_PREVIEW)
+            driver.Expect("", [](QDialog* pPreview) {
+                for (QAction* pAction : pPreview->findChildren<QAction*>())
+                    if (pAction->text() == QCoreApplication::translate("QPrintPreviewDialog", "Print"))
+                        pAction->trigger();
+                if (pPreview->isVisible())
+                    pPreview->reject();
+            });
+        driver.Expect("", [&](QDialog* pDialog) { // "PDF ファイルに出力", the name, then 印刷(P)
+            auto* pPrinters = pDialog->findChild<QComboBox*>("printers");
+            pPrinters->setCurrentIndex(pPrinters->count() - 1);
+            auto* pName = pDialog->findChild<QLineEdit*>("filename");
+            pName->setText(reason.isEmpty() ? path : "out.pdf"); // a bare name: from the current folder
+            QTest::keyClick(pName, Qt::Key_Return);
+            if ((bStayed = pDialog->isVisible()))
+                pDialog->reject();
+        });
+        driver.Expect("", Press(reason.isEmpty() ? QMessageBox::Yes : QMessageBox::Ok));
+        QVERIFY2(Run(command, driver), qPrintable(driver.Seen().join('|')));
+        QCOMPARE(bStayed, !reason.isEmpty());
+        if (!reason.isEmpty())
+            QCOMPARE(m_text, QString("ﾌｧｲﾙ %1 に印刷できませんでした。\n%2").arg(path, reason));
+        QVERIFY(reason.isEmpty() ? CPdfStructure::IsComplete(picturetest::Read(path))
+                                 : Listing(m_root) == before);
     }
 };
 
