@@ -181,10 +181,17 @@ private Q_SLOTS:
         row("past the recent files", ID_EDIT_CLEAR, "", "grey", "||", "");
         row("Exit", ID_APP_EXIT, "view", "on", "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示||", "-");
         row("Undo", ID_EDIT_UNDO, "", "grey", "直前に行った動作を元に戻す||Ctrl+Z; Alt+Backspace", "");
+        row("Cut", ID_EDIT_CUT, "", "grey", "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存||Ctrl+X; Shift+Del", "");
+        row("Copy", ID_EDIT_COPY, "", "grey", "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存||Ctrl+C; Ctrl+Ins", "");
+        row("Paste", ID_EDIT_PASTE, "", "grey", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け||Ctrl+V; Shift+Ins", "");
+        row("Next pane", ID_NEXT_PANE, "", "grey", "次のｳｨﾝﾄﾞｳ ﾍﾟｲﾝに切り替え||F6", "");
+        row("Previous pane", ID_PREV_PANE, "", "grey", "前のｳｨﾝﾄﾞｳ ﾍﾟｲﾝに切り替え||Shift+F6", "");
         row("Toolbar", ID_VIEW_TOOLBAR, "frame", "on+check", "ﾂｰﾙ ﾊﾞｰの 表示/非表示||", "-");
         row("Status bar", ID_VIEW_STATUS_BAR, "frame", "on+check", "ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示||", "-");
         row("Help", ID_HELP, "frame", "on", "作業中のﾀｽｸやｺﾏﾝﾄﾞのﾍﾙﾌﾟを表示||F1", "-");
         row("Context help", ID_CONTEXT_HELP, "frame", "on", "ﾎﾞﾀﾝ、ﾒﾆｭｰ、ｳｨﾝﾄﾞｳのﾍﾙﾌﾟを表示||Shift+F1", "-");
+        row("Help topics", ID_HELP_FINDER, "frame", "on", "||", "-");
+        row("Default help", ID_DEFAULT_HELP, "frame", "on", "||", "-");
         row("About", ID_APP_ABOUT, "app", "on", "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示|ﾊﾞｰｼﾞｮﾝ情報|",
             "CAboutDlg");
         row("Fine pen", ID_PEN_FINE, "view", "on", "||", "");
