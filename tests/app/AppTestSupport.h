@@ -70,9 +70,8 @@ inline QString Caption() {
 
 inline QStringList RecentFiles() {
     QStringList files;
-    for (int i = 0; i < theApp.GetRecentFileList()->GetSize(); ++i) {
+    for (int i = 0; i < theApp.GetRecentFileList()->GetSize(); ++i)
         files << (*theApp.GetRecentFileList())[i];
-    }
     return files;
 }
 

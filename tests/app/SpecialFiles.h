@@ -34,15 +34,12 @@ inline bool MakeFile(const QString& kind, const QString& path) {
                ::chmod(name.constData(), 0640) == 0 &&
                (::geteuid() != 0 || ::chown(name.constData(), 4321, 4322) == 0);
     }
-    if (kind == "fifo") {
+    if (kind == "fifo")
         return ::mkfifo(name.constData(), 0644) == 0;
-    }
-    if (kind == "device") { // like /dev/null, but our own: a faulty save would replace only this one
+    if (kind == "device") // like /dev/null, but our own: a faulty save would replace only this one
         return ::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
-    }
-    if (kind == "folder") {
+    if (kind == "folder")
         return QDir().mkdir(path);
-    }
     if (kind == "socket") {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;

@@ -99,9 +99,8 @@ private Q_SLOTS:
         list.WriteList(settings);
         settings.sync();
         QByteArray entries;
-        for (const QByteArray& path : written.split(' ')) {
+        for (const QByteArray& path : written.split(' '))
             entries += "File" + QByteArray::number(entries.count('\n') + 1) + '=' + path + '\n';
-        }
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), "[Recent%20File%20List]\n" + entries);
     }

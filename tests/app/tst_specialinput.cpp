@@ -52,7 +52,6 @@ class TestSpecialInput : public QObject {
     QString m_stderr;
 
     QString In(const QString& name) const { return m_pDir->filePath(name); }
-    QString Placed(QString text) const { return text.replace("<dir>", m_pDir->path()); }
 
     // Runs the real program offscreen in the test folder; its exit code, or -1 when it had to be stopped.
     // Root reads every file: as root, bAsUser runs it as nobody, in the test folder given to nobody.
@@ -83,9 +82,8 @@ private Q_SLOTS:
     void init() {
         m_pDir = std::make_unique<QTemporaryDir>();
         QVERIFY(MakeFile("regular", In("x.bmp")));
-        if (AfxGetMainWnd() == nullptr) {
+        if (AfxGetMainWnd() == nullptr)
             QVERIFY(StartApp({}));
-        }
     }
     void cleanupTestCase() { StopApp(); }
 
@@ -197,14 +195,13 @@ private Q_SLOTS:
         QFETCH(QStringList, files);
         QFETCH(int, exitCode);
         QFETCH(QString, errors);
-        for (const QString& file : files) {
+        for (const QString& file : files)
             QVERIFY(MakeAnyFile(file.section('=', 0, 0), In(file.section('=', 1))));
-        }
         const QStringList before = Listing(m_pDir->path());
         QTemporaryDir config;
 
         QCOMPARE(RunProgram(arguments.replaceInStrings("<dir>", m_pDir->path()), config.path()), exitCode);
-        QCOMPARE(m_stderr, Placed(errors));
+        QCOMPARE(m_stderr, errors.replace("<dir>", m_pDir->path()));
         const QStringList after = Listing(m_pDir->path());
         QVERIFY(exitCode != 0 ? after == before : IsWholePdf(In("out.pdf")));
     }

@@ -188,7 +188,6 @@ private Q_SLOTS:
         row("Previous pane", ID_PREV_PANE, "", "grey", "前のｳｨﾝﾄﾞｳ ﾍﾟｲﾝに切り替え||Shift+F6", "");
         row("Toolbar", ID_VIEW_TOOLBAR, "frame", "on+check", "ﾂｰﾙ ﾊﾞｰの 表示/非表示||", "-");
         row("Status bar", ID_VIEW_STATUS_BAR, "frame", "on+check", "ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示||", "-");
-        row("Pen bar", ID_VIEW_PENBAR, "frame", "on+check", "||", "-");
         row("Help", ID_HELP, "frame", "on", "作業中のﾀｽｸやｺﾏﾝﾄﾞのﾍﾙﾌﾟを表示||F1", "-");
         row("Context help", ID_CONTEXT_HELP, "frame", "on", "ﾎﾞﾀﾝ、ﾒﾆｭｰ、ｳｨﾝﾄﾞｳのﾍﾙﾌﾟを表示||Shift+F1", "-");
         row("Help topics", ID_HELP_FINDER, "frame", "on", "||", "-");
@@ -196,8 +195,6 @@ private Q_SLOTS:
         row("About", ID_APP_ABOUT, "app", "on", "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示|ﾊﾞｰｼﾞｮﾝ情報|",
             "CAboutDlg");
         row("Fine pen", ID_PEN_FINE, "view", "on", "||", "");
-        row("Medium pen", ID_PEN_MEDIUM, "view", "on", "||", "");
-        row("Bold pen", ID_PEN_BOLD, "view", "on", "||", "");
         row("Cover pen", ID_PEN_COVER, "view", "on", "||", "");
         row("Colour settings", ID_BACKGROUND_SETTINGS, "view", "on", "||", "CColorSettingsDlg");
     }
