@@ -1,40 +1,32 @@
 // SPDX-License-Identifier: MIT
-#include "canvas/surface/Compositor.h"
 #include "canvas/surface/ImageSurface.h"
 
 #include <QTest>
-
-#include <random>
 
 namespace {
 
 constexpr QRgb kBack = 0xFF202080u, kPen = 0xFFFF0007u, kBrush = 0xFF00FF00u;
 enum EShape { Rect, Ellipse, Black, Line };
-constexpr void (CImageSurface::*kFigures[])(int, int, int, int) = {
-    &CImageSurface::Rectangle, &CImageSurface::Ellipse, &CImageSurface::FillBlack};
+// Each from the box's corners l, t, r, b; a line runs from the first to the second.
+constexpr void (*kFigures[])(CImageSurface&, const QRect&) = {
+    [](CImageSurface& dc, const QRect& b) { dc.Rectangle(b.left(), b.top(), b.right(), b.bottom()); },
+    [](CImageSurface& dc, const QRect& b) { dc.Ellipse(b.left(), b.top(), b.right(), b.bottom()); },
+    [](CImageSurface& dc, const QRect& b) { dc.FillBlack(b.left(), b.top(), b.right(), b.bottom()); },
+    [](CImageSurface& dc, const QRect& b) { dc.LineTo(b.right(), b.bottom()); }};
 
-// Random colours, or every pixel `pixel` when seed is 0.
-QImage Noise(QSize size, unsigned seed, QRgb pixel = kBack) {
+QImage Blank(QSize size) {
     QImage image(size, QImage::Format_RGB32);
-    std::mt19937 random(seed);
-    std::generate_n(reinterpret_cast<quint32*>(image.bits()), size.width() * size.height(),
-                    [&] { return seed != 0 ? 0xFF000000u | random() : pixel; });
+    image.fill(kBack);
     return image;
 }
 
-// box's corners are l, t, r, b (a line runs from the first to the second); returns the dirty rectangle.
-QRect Draw(QImage& image, int shape, int pen, const QRect& b) {
+// Returns the dirty rectangle.
+QRect Draw(QImage& image, int shape, int pen, const QRect& box) {
     CImageSurface dc(image);
     dc.SelectPen({pen, MakeColor(255, 0, 7)});
     dc.SelectBrush(MakeColor(0, 255, 0));
-    dc.MoveTo(b.left(), b.top());
-    if (shape == Line) {
-        dc.LineTo(b.right(), b.bottom());
-    } else {
-        // Picked first: GCC's bounds check misreads an index inside a member-pointer call.
-        const auto figure = kFigures[shape];
-        (dc.*figure)(b.left(), b.top(), b.right(), b.bottom());
-    }
+    dc.MoveTo(box.left(), box.top());
+    kFigures[shape](dc, box);
     return dc.TakeDirtyRect();
 }
 
@@ -90,7 +82,7 @@ private Q_SLOTS:
         QFETCH(QRect, box);
         QFETCH(QString, want);
         const QSize size = want.isEmpty() ? QSize(30, 30) : QSize(want.indexOf(u'/'), want.count(u'/'));
-        QImage small = Noise(size, 0), large = Noise(size + QSize(120, 120), 0);
+        QImage small = Blank(size), large = Blank(size + QSize(120, 120));
         const QRect dirty = Draw(small, shape, pen, box);
         Draw(large, shape, pen, box.translated(60, 60));
         QCOMPARE(small, large.copy(QRect(QPoint(60, 60), size)));
@@ -98,38 +90,6 @@ private Q_SLOTS:
         const QString picture = Picture(small, &inked);
         QCOMPARE(dirty, inked);
         QCOMPARE(want.isEmpty() ? QString() : picture, want);
-    }
-
-    void composition_data() {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("mask"); // the colour layer: 0 none, 1 in four bytes a pixel, 2 packed in three
-        for (int width : {1, 4, 11, 40})
-            for (int mask : {0, 1, 2})
-                QTest::addRow("%d pixels, mask %d", width, mask) << width << mask;
-    }
-    // cover := cover AND colour, bit by bit, within the rectangle and nowhere else. A row as a file stores
-    // it: blue, green, red for each pixel, the cover AND-ed with the colour layer when one is given, and
-    // nothing written past the row.
-    void composition() {
-        QFETCH(int, width);
-        QFETCH(int, mask);
-        const QImage cover = Noise(QSize(width, 9), 1), color = Noise(QSize(width, 9), 2);
-        const QImage masks[] = {QImage(), color, CCompositor::Packed(color)};
-        QImage anded = cover, expected = cover;
-        CCompositor::AndInto(anded, masks[mask], QRect(1, 3, width + 5, 4));
-        QByteArray row(3 * width + 4, '\x5A'), bgr = row;
-        CCompositor::StoreBgr(reinterpret_cast<uchar*>(row.data()), cover, mask ? &masks[mask] : nullptr, 2,
-                              width);
-        for (int y = 0; y < 9; ++y)
-            for (int x = 0; x < width; ++x) {
-                const QRgb p = cover.pixel(x, y) & (mask ? color.pixel(x, y) : 0xFFFFFFFFu);
-                expected.setPixel(x, y, x >= 1 && y >= 3 && y < 7 ? p : cover.pixel(x, y));
-                if (y == 2)
-                    bgr.replace(3 * x, 3,
-                                QByteArray::fromStdString({char(qBlue(p)), char(qGreen(p)), char(qRed(p))}));
-            }
-        QCOMPARE(anded, expected);
-        QCOMPARE(row, bgr);
     }
 };
 
