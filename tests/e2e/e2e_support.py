@@ -1,13 +1,18 @@
 # SPDX-License-Identifier: MIT
-"""Runs the real program under a private Xvfb and drives it as a person would, with xdotool. Needs Debian's
-/usr/bin/python3 (PIL). A failure leaves <case>.log and <case>-failure.png in the artifacts folder."""
+# Runs the real program under a private display server and drives it as a person would: X11 here (Xvfb,
+# xdotool), Wayland in wayland_support. Needs Debian's /usr/bin/python3 (PIL). A failure leaves <case>.log and
+# <case>-failure.png in the artifacts folder.
 
-import argparse, itertools, os, pathlib, re, select, shutil, signal, subprocess, sys, tempfile, time, traceback
+import itertools, os, pathlib, re, select, shutil, signal, subprocess, sys, tempfile, time, traceback
 
 try:
     from PIL import Image, ImageChops, ImageGrab
 except ImportError:
     Image = None
+try:
+    import pyatspi
+except ImportError:
+    pyatspi = None
 
 BLACK = (0, 0, 0)
 NAME, CHOICE = "名称未決定", "背景を決めましょう。"
@@ -23,8 +28,8 @@ def same(a, b):
 
 
 def black_box(image, x, y):
-    """The rectangle spanned by the black runs through (x, y); the white root or the screen's edge stops every
-    run."""
+    # The rectangle spanned by the black runs through (x, y): the white background or the screen's edge stops
+    # every run.
     px, (w, h) = image.load(), image.size
     black = lambda x, y: 0 <= x < w and 0 <= y < h and px[x, y] == BLACK
     run = lambda dx, dy: next(n for n in itertools.count() if not black(x + dx * (n + 1), y + dy * (n + 1)))
@@ -32,14 +37,20 @@ def black_box(image, x, y):
 
 
 class Session:
+    # The program on X11. WaylandSession replaces the display server, the windows, screenshots and input; the
+    # rest, and every case, serves both.
+    platform, tools = "xcb", ("Xvfb", "xdotool")
+
     def __init__(self, name, binary, artifacts):
         self.binary, self.artifacts = binary, artifacts
         os.makedirs(artifacts, exist_ok=True)
         self.logf = open(os.path.join(artifacts, name + ".log"), "w", encoding="utf-8", buffering=1)
-        self.tmp = tempfile.mkdtemp(prefix=f"zelvorandine-{name}-")  # mode 0700: also the runtime folder
-        self.home, self.start = os.path.join(self.tmp, "home"), os.path.join(self.tmp, "start")
+        self.folders = [tmp := tempfile.mkdtemp(prefix=f"zelvorandine-{name}-")]  # 0700: the runtime folder
+        self.home, self.start = os.path.join(tmp, "home"), os.path.join(tmp, "start")
         os.makedirs(self.home), os.makedirs(self.start)
-        self.app = self.xvfb = self.display = self.main = None
+        self.env = dict(PATH=os.environ["PATH"], HOME=self.home, LANG="C.UTF-8", LC_ALL="C.UTF-8",
+                        XDG_CONFIG_HOME=self.home + "/.config", XDG_RUNTIME_DIR=tmp, QT_QPA_PLATFORM=self.platform)
+        self.app = self.server = self.display = self.main = None
 
     def log(self, text):
         self.logf.write(f"[{time.strftime('%H:%M:%S')}] {text}\n")
@@ -49,14 +60,11 @@ class Session:
         # -noreset: else the server resets, refusing connections meanwhile, whenever its last client (any
         # xdotool call) leaves. -wr: a white root.
         r, w = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-nolisten", "tcp", "-wr", "-noreset",
-                                      "-screen", "0", "1280x1024x24"], pass_fds=(w,), stderr=subprocess.DEVNULL)
+        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-nolisten", "tcp", "-wr", "-noreset",
+                                        "-screen", "0", "1280x1024x24"], pass_fds=(w,), stderr=subprocess.DEVNULL)
         os.close(w)
         check(select.select([r], [], [], 30)[0], "no display from Xvfb")
-        self.display = ":" + os.read(r, 16).decode().strip()
-        self.env = dict(PATH=os.environ["PATH"], DISPLAY=self.display, HOME=self.home, LANG="C.UTF-8",
-                        LC_ALL="C.UTF-8", XDG_CONFIG_HOME=self.home + "/.config", XDG_RUNTIME_DIR=self.tmp,
-                        QT_QPA_PLATFORM="xcb")
+        self.env["DISPLAY"] = self.display = ":" + os.read(r, 16).decode().strip()
         self.log(f"Xvfb on {self.display}")
 
     def launch(self, *args):
@@ -66,10 +74,11 @@ class Session:
         self.main = self.window(r".* - Zelvorandine")
 
     def close(self):
-        for proc in (self.app, self.xvfb):
+        for proc in (self.app, self.server):
             if proc and proc.poll() is None:
                 proc.terminate(), proc.wait(10)
-        shutil.rmtree(self.tmp, ignore_errors=True)
+        for folder in self.folders:
+            shutil.rmtree(folder, ignore_errors=True)
 
     def until(self, condition, what, timeout=30):
         deadline = time.monotonic() + timeout
@@ -84,20 +93,16 @@ class Session:
         return done.stdout
 
     def windows(self):
+        # {window: title} of the program's windows.
         check(self.app.poll() is None, f"the program ended with status {self.app.returncode}")
         ids = self.x("search", "--onlyvisible", "--pid", self.app.pid, ok=False).split()
         return {int(w): self.x("getwindowname", w, ok=False).rstrip("\n") for w in ids}
 
     def window(self, pattern):
-        """Waits for a window of the program whose whole title matches; returns it once its place settles."""
-        def find():
-            for w, title in self.windows().items():
-                if re.fullmatch(pattern, title) and w != self.main:
-                    box = self.geometry(w)
-                    time.sleep(0.1)
-                    if self.geometry(w) == box:
-                        return self.log(f"window {w} {title!r} at {box}") or w
-        return self.until(find, f"window {pattern!r}")
+        # Waits for a window of the program, other than the main window, whose whole title matches.
+        matching = lambda: [(w, t) for w, t in self.windows().items() if re.fullmatch(pattern, t) and w != self.main]
+        w, title = self.until(matching, f"window {pattern!r}")[0]
+        return self.log(f"window {w} {title!r}") or w
 
     def gone(self, w):
         self.until(lambda: w not in self.windows(), f"closing of window {w}")
@@ -109,57 +114,47 @@ class Session:
     def shot(self):
         return ImageGrab.grab(xdisplay=self.display).convert("RGB")
 
-    def stable_shot(self):
-        shots = [self.shot()]
-        return self.until(lambda: shots.append(self.shot()) or shots[-1] == shots[-2] and shots[-1], "still screen")
-
     def keys(self, w, *keys):
-        self.x("windowfocus", "--sync", w, "key", "--delay", 80, *keys)
-
-    def click(self, x, y):
-        self.x("mousemove", x, y, "sleep", 0.05, "click", 1, "sleep", 0.05)
+        # Keys as xdotool names them, to window w (None: to the window that has the focus).
+        self.x(*(("windowfocus", "--sync", w) if w else ()), "key", "--delay", 80, *keys)
 
     def drag(self, *points):
-        moves = [arg for p in points[1:] for arg in ("sleep", 0.02, "mousemove", *p)]
-        self.x("mousemove", *points[0], "sleep", 0.05, "mousedown", 1, *moves, "sleep", 0.05, "mouseup", 1)
-
-    def stroke(self, points):
-        """A drag whose moves follow each other as fast as xdotool sends them."""
+        # A drag whose moves follow each other as fast as they can be sent; a single point is a click.
         moves = [arg for p in points[1:] for arg in ("mousemove", *p)]
         self.x("mousemove", *points[0], "sleep", 0.1, "mousedown", 1, *moves, "sleep", 0.1, "mouseup", 1)
 
     def accept(self):
-        """Enter on the choice presses これでいく; returns the view (the black area then in the middle of the
-        main window, which showed a background before) and a screenshot."""
-        w = self.window(CHOICE)
-        before = self.stable_shot()
+        # Enter on the choice presses これでいく: the view, which showed the background, turns black; returns it.
+        w, main = self.window(CHOICE), self.geometry(self.main)
+        dark = lambda image: list(image.getdata()).count(BLACK) * 20 > image.width * image.height
+        self.until(lambda: not dark(self.shot().crop(main)), "background in the main window")
         self.keys(w, "Return")
         self.gone(w)
-        l, t, r, b = self.geometry(self.main)
-        centre = ((l + r) // 2, (t + b) // 2)
-        self.until(lambda: self.shot().getpixel(centre) == BLACK, "black view")
-        view = black_box(screen := self.stable_shot(), *centre)
-        area = (view[2] - view[0]) * (view[3] - view[1])
-        check(area > 40000 and list(before.crop(view).getdata()).count(BLACK) < area / 20, f"view {view}")
-        return view, screen
+        centre = ((main[0] + main[2]) // 2, (main[1] + main[3]) // 2)
+        screen = self.until(lambda: (shot := self.shot()).getpixel(centre) == BLACK and shot, "black view")
+        view = black_box(screen, *centre)
+        check(view[2] - view[0] > 200 and view[3] - view[1] > 200, f"view {view}")
+        return view
 
 
-def main(cases, session=Session, tools=("Xvfb", "xdotool")):
-    """script [CASE] --binary B --artifacts A runs cases[CASE](session); 77 (skip) without the tools."""
-    parser = argparse.ArgumentParser()
-    parser.add_argument("case", nargs="?", default=next(iter(cases)))
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
-    if Image is None or not all(map(shutil.which, tools)):
-        sys.exit(print(f"SKIP: needs /usr/bin/python3 with PIL, {', '.join(tools)}") or 77)
-    s = session(args.case, os.path.abspath(args.binary), os.path.abspath(args.artifacts))
-    (failure_shot := pathlib.Path(s.artifacts, args.case + "-failure.png")).unlink(missing_ok=True)
+def run(case, label, binary, artifacts):
+    # Runs case(session) on the display server the label names (e2e and a11y: X11, wayland: Wayland) and exits
+    # with its result: 0, 1 or 77 (skipped) without the tools.
+    kind = Session
+    if label == "wayland":
+        from wayland_support import WaylandSession as kind
+    missing = [t for t in kind.tools if not shutil.which(t)] + ["PIL"] * (Image is None)
+    if label == "a11y":  # run under dbus-run-session
+        missing += ["python3-pyatspi"] * (pyatspi is None) + ["a bus"] * ("DBUS_SESSION_BUS_ADDRESS" not in os.environ)
+    if missing:
+        sys.exit(print(f"SKIP: needs /usr/bin/python3 and {', '.join(missing)}") or 77)
+    s = kind(case.__name__, os.path.abspath(binary), os.path.abspath(artifacts))
+    (failure_shot := pathlib.Path(s.artifacts, case.__name__ + "-failure.png")).unlink(missing_ok=True)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))  # still cleans up and takes a screenshot
     status = 0
     try:
         s.start_display()
-        cases[args.case](s)
+        case(s)
     except BaseException as error:  # every ending leaves a screenshot and cleans up
         s.log("FAILED: " + "".join(traceback.format_exception(error)))
         s.display and s.shot().save(failure_shot)

@@ -1,55 +1,47 @@
 # SPDX-License-Identifier: MIT
-"""The real program on Wayland: a private headless sway (pixman renderer) started as an unprivileged user, the
-program with QT_QPA_PLATFORM=wayland, input through the compositor's virtual keyboard and virtual pointer
-protocols (spoken by the small client below), screenshots by grim, windows from sway's tree."""
+# The real program on Wayland: a private headless sway (pixman renderer) started as an unprivileged user, the
+# program with QT_QPA_PLATFORM=wayland, input through the compositor's virtual keyboard and virtual pointer
+# protocols (spoken by the small client below), screenshots by grim, windows from sway's tree.
 
-import glob, io, json, os, shutil, socket, struct, subprocess, tempfile, time
+import glob, io, itertools, json, os, socket, struct, subprocess, tempfile, time
 
 from e2e_support import Image, Session, check
 
 # Linux input codes of the keys (named as xdotool names them, in lower case), as the keymap below and the
 # devices take them; the modifiers those keys hold or lock, as bits of the keymap's real modifiers.
-KEYS = {"escape": 1, "return": 28, "ctrl": 29, "s": 31, "o": 24, "caps_lock": 58}
-HELD, LOCKED = {"ctrl": 1 << 2}, {"caps_lock": 1 << 1}
+KEYS = {"escape": 1, "return": 28, "ctrl": 29, "s": 31, "o": 24, "caps_lock": 58, "num_lock": 69}
+HELD, LOCKED = {"ctrl": 1 << 2}, {"caps_lock": 1 << 1, "num_lock": 1 << 4}
 BUTTON_LEFT = 0x110
 KEYMAP = b"""xkb_keymap { xkb_keycodes { include "evdev+aliases(qwerty)" }; xkb_types { include "complete" };
 xkb_compat { include "complete" }; xkb_symbols { include "pc+us+inet(evdev)" }; };\0"""
 SWAY_CONFIG = "xwayland disable\ndefault_border none\ndefault_floating_border none\n" \
               "output * resolution 1280x1024 bg #ffffff solid_color\n"
-TOOLS = ("sway", "swaymsg", "grim", "setpriv")
 
 
 class VirtualInput:
-    """One keyboard and one pointer on the compositor's seat for the whole session, so that the program has both
-    from its start and the lock keys keep their state. Speaks the Wayland wire format itself: requests, and of
-    the events only those of the registry and of the round trip."""
+    # One keyboard and one pointer on the compositor's seat for the whole session, so that the program has both
+    # from its start and the lock keys keep their state. Speaks the Wayland wire format itself: requests, and of
+    # the events only those of the registry and of the round trip.
 
     def __init__(self, path, extent):
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.sock.connect(path)
-        self.extent, self.ids, self.buffer, self.start = extent, 2, b"", time.monotonic()
+        self.extent, self.ids, self.buffer, self.start = extent, itertools.count(2), b"", time.monotonic()
         self.held = self.locked = 0
-        registry, found = self.new_id(), {}
-        self.send(1, 1, struct.pack("<I", registry))  # wl_display.get_registry
-        for obj, opcode, body in self.round_trip():
-            if obj == registry and opcode == 0:  # global: name, interface, version
-                name, length = struct.unpack_from("<II", body)
-                found[body[8:8 + length - 1].decode()] = name
+        self.send(1, 1, struct.pack("<I", registry := next(self.ids)))  # wl_display.get_registry
+        # The registry's global events: name, interface (NUL-terminated), version.
+        found = {body[8:].split(b"\0")[0].decode(): struct.unpack_from("<I", body)[0]
+                 for obj, opcode, body in self.round_trip() if obj == registry and opcode == 0}
         wanted = ("wl_seat", "zwp_virtual_keyboard_manager_v1", "zwlr_virtual_pointer_manager_v1")
         check(all(w in found for w in wanted), f"the compositor lacks one of {wanted}")
         seat, keyboards, pointers = (self.bind(registry, w, found[w]) for w in wanted)
-        self.keyboard, self.pointer = self.new_id(), self.new_id()
+        self.keyboard, self.pointer = next(self.ids), next(self.ids)
         self.send(keyboards, 0, struct.pack("<II", seat, self.keyboard))  # create_virtual_keyboard
         self.send(pointers, 0, struct.pack("<II", seat, self.pointer))  # create_virtual_pointer
-        fd = os.memfd_create("keymap")
-        os.write(fd, KEYMAP)
+        os.write(fd := os.memfd_create("keymap"), KEYMAP)
         self.send(self.keyboard, 0, struct.pack("<II", 1, len(KEYMAP)), fd)  # keymap, XKB text v1
         os.close(fd)
         list(self.round_trip())
-
-    def new_id(self):
-        self.ids += 1
-        return self.ids - 1
 
     def send(self, obj, opcode, args=b"", fd=None):
         message = struct.pack("<II", obj, (8 + len(args)) << 16 | opcode) + args
@@ -57,9 +49,8 @@ class VirtualInput:
         self.sock.sendmsg([message], fds)
 
     def round_trip(self):
-        """wl_display.sync; yields the events before its answer. A protocol error ends the test."""
-        callback = self.new_id()
-        self.send(1, 0, struct.pack("<I", callback))
+        # wl_display.sync; yields the events before its answer. A protocol error ends the test.
+        self.send(1, 0, struct.pack("<I", callback := next(self.ids)))
         while True:
             while len(self.buffer) >= 8 and len(self.buffer) >= (size := self.buffer[6] | self.buffer[7] << 8):
                 obj, opcode, body = *struct.unpack_from("<IH", self.buffer), self.buffer[8:size]
@@ -71,94 +62,76 @@ class VirtualInput:
             self.buffer += self.sock.recv(4096) or check(False, "the compositor closed the connection")
 
     def bind(self, registry, interface, name):
-        """Version 1 of each: all that is used here."""
-        new, text = self.new_id(), interface.encode() + b"\0"
-        text += b"\0" * (-len(text) % 4)
+        # Version 1 of each: all that is used here.
+        new, text = next(self.ids), interface.encode().ljust((len(interface) + 4) // 4 * 4, b"\0")  # padded
         self.send(registry, 0, struct.pack("<II", name, len(interface) + 1) + text + struct.pack("<II", 1, new))
         return new
 
     def now(self):
         return int((time.monotonic() - self.start) * 1000)
 
-    def key(self, name, pressed):
-        """A virtual keyboard's keys change no modifiers by themselves: its client says which it holds."""
-        self.held = self.held | HELD.get(name, 0) if pressed else self.held & ~HELD.get(name, 0)
-        self.locked ^= LOCKED.get(name, 0) if pressed else 0
-        self.send(self.keyboard, 1, struct.pack("<III", self.now(), KEYS[name], int(pressed)))
-        self.send(self.keyboard, 2, struct.pack("<IIII", self.held, 0, self.locked, 0))
-
     def chord(self, chord):
-        """Presses "ctrl+s" as a person does: each key down in order, then up in reverse."""
+        # Presses "ctrl+s" as a person does: each key down in order, then up in reverse.
         names = chord.lower().split("+")
         for name, pressed in [(n, True) for n in names] + [(n, False) for n in reversed(names)]:
-            self.key(name, pressed)
+            # A virtual keyboard's keys change no modifiers by themselves: its client says which it holds.
+            self.held = self.held | HELD.get(name, 0) if pressed else self.held & ~HELD.get(name, 0)
+            self.locked ^= LOCKED.get(name, 0) if pressed else 0
+            self.send(self.keyboard, 1, struct.pack("<III", self.now(), KEYS[name], int(pressed)))
+            self.send(self.keyboard, 2, struct.pack("<IIII", self.held, 0, self.locked, 0))
         list(self.round_trip())
 
-    def pointer_event(self, opcode, *args):
-        self.send(self.pointer, opcode, struct.pack(f"<{len(args) + 1}I", self.now(), *args))
-        self.send(self.pointer, 4)  # frame
-
-    def move(self, x, y):
-        self.pointer_event(1, x, y, *self.extent)  # motion_absolute
-
-    def button(self, pressed):
-        self.pointer_event(2, BUTTON_LEFT, int(pressed))
+    def pointer_events(self, *events):
+        # Sends each event, a point (x, y) a move there, True or False a press or release of the left button,
+        # with its frame; then a round trip.
+        for event in events:
+            opcode, args = (2, (BUTTON_LEFT, event)) if isinstance(event, bool) else (1, (*event, *self.extent))
+            self.send(self.pointer, opcode, struct.pack(f"<{len(args) + 1}I", self.now(), *args))
+            self.send(self.pointer, 4)  # frame
         list(self.round_trip())
 
 
 class WaylandSession(Session):
-    """Session's cases run unchanged: windows, geometry, screenshots and input go through the compositor."""
+    platform, tools = "wayland", ("sway", "swaymsg", "grim", "setpriv")
 
     def start_display(self):
         # sway refuses to run as root: then it runs as nobody, in a runtime folder of its own.
-        self.sway_dir = tempfile.mkdtemp(prefix="zelvorandine-sway-")
+        self.folders.append(sway_dir := tempfile.mkdtemp(prefix="zelvorandine-sway-"))
         user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
         if user:
-            os.chown(self.sway_dir, 65534, 65534)
-        with open(config := os.path.join(self.sway_dir, "config"), "w") as f:
+            os.chown(sway_dir, 65534, 65534)
+        with open(config := os.path.join(sway_dir, "config"), "w") as f:
             f.write(SWAY_CONFIG)
-        env = dict(PATH=os.environ["PATH"], HOME=self.sway_dir, XDG_RUNTIME_DIR=self.sway_dir, WLR_BACKENDS="headless",
+        env = dict(PATH=os.environ["PATH"], HOME=sway_dir, XDG_RUNTIME_DIR=sway_dir, WLR_BACKENDS="headless",
                    WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1", WLR_HEADLESS_OUTPUTS="1")
-        self.xvfb = subprocess.Popen([*user, "sway", "-c", config], env=env, stdout=self.logf, stderr=subprocess.STDOUT)
-        sockets = lambda name: [p for p in glob.glob(f"{self.sway_dir}/{name}*") if not p.endswith(".lock")]
-        ready = lambda: check(self.xvfb.poll() is None, "sway ended") or len(sockets("wayland")) == len(
+        self.server = subprocess.Popen([*user, "sway", "-c", config], env=env, stdout=self.logf,
+                                       stderr=subprocess.STDOUT)
+        sockets = lambda name: [p for p in glob.glob(f"{sway_dir}/{name}*") if not p.endswith(".lock")]
+        ready = lambda: check(self.server.poll() is None, "sway ended") or len(sockets("wayland")) == len(
             sockets("sway-ipc")) == 1
         self.until(ready, "sway's sockets", 30)
         (self.display,), (self.ipc,) = sockets("wayland"), sockets("sway-ipc")
-        self.env = dict(PATH=os.environ["PATH"], WAYLAND_DISPLAY=self.display, HOME=self.home, LANG="C.UTF-8",
-                        LC_ALL="C.UTF-8", XDG_CONFIG_HOME=self.home + "/.config", XDG_RUNTIME_DIR=self.tmp,
-                        QT_QPA_PLATFORM="wayland")
+        self.env["WAYLAND_DISPLAY"] = self.display
         self.input = VirtualInput(self.display, size := self.shot().size)
         # Screenshots here show the pointer: between drags it rests on the menu bar's empty end.
         self.rest = (size[0] - 1, 0)
-        self.input.move(*self.rest)
+        self.input.pointer_events(self.rest)
         self.log(f"sway on {self.display}")
 
-    def close(self):
-        super().close()
-        shutil.rmtree(getattr(self, "sway_dir", ""), ignore_errors=True)
-
-    def swaymsg(self, *args):
+    def swaymsg(self, *args, ok=True):
+        # sway's answer; None, logged, where sway turns the command down and ok is False.
         done = subprocess.run(["swaymsg", "-s", self.ipc, *args], capture_output=True, text=True, timeout=30)
-        check(done.returncode == 0, f"swaymsg {args}: {done.stdout.strip()} {done.stderr.strip()}")
+        if done.returncode != 0:
+            check(not ok, message := f"swaymsg {args}: {done.stdout.strip()} {done.stderr.strip()}")
+            return self.log(message)
         return done.stdout
 
-    def focus(self, w):
-        """Seldom, sway turns a focus command down under load; it is asked again, within bounds."""
-        def focused():
-            try:
-                return self.swaymsg(f"[con_id={w}] focus") or True
-            except AssertionError as refusal:
-                return self.log(str(refusal))
-        self.until(focused, f"focus on window {w}", 10)
-
     def tree(self):
-        """The program's windows in sway's tree, tiled or floating."""
-        nodes, found = [json.loads(self.swaymsg("-t", "get_tree"))], []
-        while nodes:
-            nodes += (node := nodes.pop()).get("nodes", []) + node.get("floating_nodes", [])
-            found += [node] if node.get("pid") == self.app.pid else []
-        return found
+        # The program's windows in sway's tree, tiled or floating.
+        nodes = [json.loads(self.swaymsg("-t", "get_tree"))]
+        for node in nodes:  # the list grows while it is walked
+            nodes += node.get("nodes", []) + node.get("floating_nodes", [])
+        return [node for node in nodes if node.get("pid") == self.app.pid]
 
     def windows(self):
         check(self.app.poll() is None, f"the program ended with status {self.app.returncode}")
@@ -168,9 +141,6 @@ class WaylandSession(Session):
         r = next(n["rect"] for n in self.tree() if n["id"] == w)
         return (r["x"], r["y"], r["x"] + r["width"], r["y"] + r["height"])
 
-    def floating(self, w):
-        return any(n["id"] == w and n["type"] == "floating_con" for n in self.tree())
-
     def shot(self):
         done = subprocess.run(["grim", "-"], env=dict(PATH=os.environ["PATH"], WAYLAND_DISPLAY=self.display),
                               capture_output=True, timeout=30)
@@ -178,19 +148,13 @@ class WaylandSession(Session):
         return Image.open(io.BytesIO(done.stdout)).convert("RGB")
 
     def keys(self, w, *chords):
-        """The compositor gives the keys to the window it focuses, as after a person's click on it."""
-        self.focus(w)
+        # The compositor gives the keys to the window it focuses, as after a person's click on it.
+        # Seldom, sway turns a focus command down under load: it is asked again, within bounds.
+        if w:
+            self.until(lambda: self.swaymsg(f"[con_id={w}] focus", ok=False), f"focus on window {w}", 10)
         for chord in chords:
             self.input.chord(chord)
 
     def drag(self, *points):
-        """Moves sent as fast as the compositor takes them, then the pointer back to rest."""
-        self.input.move(*points[0])
-        self.input.button(True)
-        for p in points[1:]:
-            self.input.move(*p)
-        self.input.button(False)
-        self.input.move(*self.rest)
-
-    def stroke(self, points):
-        self.drag(*points)
+        # Moves sent as fast as the compositor takes them, then the pointer back to rest.
+        self.input.pointer_events(points[0], True, *points[1:], False, self.rest)

@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: MIT
-"""The README's pictures: make_screenshots.py --binary build/zelvorandine --artifacts build/shots, then to docs/."""
+"""The README's pictures, made by the real program under a private Xvfb:
+make_screenshots.py build/zelvorandine build/shots, then copied to docs/."""
 
-import itertools, math, os
+import itertools, math, os, sys
 
-from e2e_support import CHOICE, check, main
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from e2e_support import CHOICE, check, run  # noqa: E402 (found through the path above)
 
 SETTINGS = "背景の設定"
 
@@ -20,8 +22,13 @@ def pens(s, screen, view):
     return found
 
 
-def pictures(s):
-    save = lambda name: s.stable_shot().crop(s.geometry(s.main)).save(os.path.join(s.artifacts, name), optimize=True)
+def stable_shot(s):
+    shots = [s.shot()]
+    return s.until(lambda: shots.append(s.shot()) or shots[-1] == shots[-2] and shots[-1], "still screen")
+
+
+def screenshots(s):
+    save = lambda name: stable_shot(s).crop(s.geometry(s.main)).save(os.path.join(s.artifacts, name), optimize=True)
     s.launch()
     s.window(CHOICE)
     save("choice-dialog.png")
@@ -31,17 +38,17 @@ def pictures(s):
     save("colour-settings.png")
     s.keys(settings, "Return")
     s.gone(settings)
-    view, screen = s.accept()
-    (l, t, r, b), pen, radius = view, pens(s, screen, view), (view[3] - view[1]) * 0.4
-    s.click(*pen[2])  # a spiral and a hatched disc with the bold pen, zigzags and upright lines with thinner ones
+    view = s.accept()
+    (l, t, r, b), pen, radius = view, pens(s, s.shot(), view), (view[3] - view[1]) * 0.4
+    s.drag(pen[2])  # a spiral and a hatched disc with the bold pen, zigzags and upright lines with thinner ones
     s.drag(*[(round(l + (r - l) * 0.4 + radius * (0.08 + i / 130) * math.cos(i * math.pi / 20)),
               round((t + b) / 2 + radius * (0.08 + i / 130) * math.sin(i * math.pi / 20))) for i in range(121)])
     for dy in range(-93, 94, 3):
         s.drag(*[(r - 150 + side * round(math.sqrt(95**2 - dy**2)), t + 130 + dy) for side in (-1, 1)])
-    s.click(*pen[1])
+    s.drag(pen[1])
     for k in range(5):
         s.drag(*[(l + 40 + 30 * i, t + 40 + k * 14 + 12 * (i % 2)) for i in range(8)])
-    s.click(*pen[0])
+    s.drag(pen[0])
     for k in range(6):
         s.drag(*[(r - 60 - k * 12, b - 40 - 20 * i) for i in range(8)])
     s.x("mousemove", r - 5, t + 5)
@@ -49,4 +56,4 @@ def pictures(s):
 
 
 if __name__ == "__main__":
-    main({"screenshots": pictures})
+    run(screenshots, "e2e", *sys.argv[1:])
