@@ -206,6 +206,13 @@ private Q_SLOTS:
         QVERIFY(exitCode != 0 ? after == before : IsWholePdf(In("out.pdf")));
     }
 
+    // A picture the user may not read is refused with the reason for reading, not for writing.
+    void unreadablePicture() {
+        QVERIFY(MakeFile("regular", In("p.bmp")) && QFile::setPermissions(In("p.bmp"), {}));
+        QCOMPARE(RunProgram({"/pt", In("p.bmp"), "out.pdf"}, In("config"), true), 1);
+        QCOMPARE(m_stderr, CannotOpen(In("p.bmp"), "このﾌｧｲﾙの読み込みが許可されていません。") + '\n');
+    }
+
     // A long path is shortened in its middle to the menu's usual width, an '&' is no shortcut; the status bar
     // shows the path whole.
     void recentMenu() {
