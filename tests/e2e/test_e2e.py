@@ -56,7 +56,7 @@ def ask_before_discard(s):
     s.until(lambda: etched(s.shot().crop(view)), "etched line (and nothing else) after キャンセル")
     s.keys(s.main, "alt+f", "x")
     s.keys(s.window("Zelvorandine"), "Tab", "space")  # 保存しない
-    s.until(lambda: s.app.poll() is not None, "end after 保存しない", 10)
+    s.until(lambda: s.app.poll() is not None, "end after 保存しない")
     check(s.app.returncode == 0 and os.listdir(s.start) == [], f"status {s.app.returncode}, {os.listdir(s.start)}")
 
 
@@ -112,7 +112,7 @@ def window_placement(s):
     s.x("windowmove", bar, 3000, 2500)
     s.until(lambda: s.geometry(bar)[:2] == (3000, 2500), "toolbar off the screen")
     s.keys(s.main, "alt+f", "x")
-    s.until(lambda: s.app.poll() is not None, "end", 10)
+    s.until(lambda: s.app.poll() is not None, "end")
     s.launch()
     check(s.geometry(s.main) == placed, f"window at {s.geometry(s.main)}, left at {placed}")
     s.window(CHOICE)  # after the title, which has the toolbar's title too
