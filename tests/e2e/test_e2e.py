@@ -56,7 +56,7 @@ def ask_before_discard(s):
     s.until(lambda: etched(s.shot().crop(view)), "etched line (and nothing else) after キャンセル")
     s.keys(s.main, "alt+f", "x")
     s.keys(s.window("Zelvorandine"), "Tab", "space")  # 保存しない
-    s.until(lambda: s.app.poll() is not None, "end after 保存しない", 10)
+    s.until(lambda: s.app.poll() is not None, "end after 保存しない")
     check(s.app.returncode == 0 and os.listdir(s.start) == [], f"status {s.app.returncode}, {os.listdir(s.start)}")
 
 
@@ -108,7 +108,7 @@ def window_placement(s):
     s.x("windowmove", s.main, *placed[:2], "windowsize", s.main, placed[2] - placed[0], placed[3] - placed[1])
     s.until(lambda: s.geometry(s.main) == placed, f"window at {placed}")
     s.keys(s.main, "alt+f", "x")
-    s.until(lambda: s.app.poll() is not None, "end", 10)
+    s.until(lambda: s.app.poll() is not None, "end")
     s.launch()
     check(s.geometry(s.main) == placed, f"window at {s.geometry(s.main)}, left at {placed}")
     s.x("windowsize", s.main, 5000, 4000)

@@ -92,7 +92,7 @@ class VirtualInput:
 
 
 class WaylandSession(Session):
-    platform, tools = "wayland", ("sway", "swaymsg", "grim", "setpriv")
+    platform, tools = "wayland", ("sway", "swaymsg", "grim", "setpriv", "ss")
 
     def start_display(self):
         # sway refuses to run as root: then it runs as nobody, in a runtime folder of its own.
@@ -155,6 +155,16 @@ class WaylandSession(Session):
         for chord in chords:
             self.input.chord(chord)
 
+    def unread(self):
+        # The bytes the compositor sent the program that it has not read yet, as the kernel tells.
+        listing = subprocess.run(["ss", "-xpH"], capture_output=True, text=True, timeout=30).stdout.splitlines()
+        return sum(int(line.split()[2]) for line in listing if f"pid={self.app.pid}," in line)
+
     def drag(self, *points):
-        # Moves sent as fast as the compositor takes them, then the pointer back to rest.
-        self.input.pointer_events(points[0], True, *points[1:], False, self.rest)
+        # Moves sent as fast as the program reads them: a compositor ends the connection of a program that leaves
+        # more events unread than it can hold. Then the pointer goes back to rest.
+        self.input.pointer_events(points[0], True)
+        for k in range(1, len(points), 50):
+            self.until(lambda: self.unread() == 0, "the program reading its input")
+            self.input.pointer_events(*points[k:k + 50])
+        self.input.pointer_events(False, self.rest)
