@@ -225,7 +225,8 @@ def union_of_tests(faults):
     test) when a fault selects by label."""
     if any(f.labels for f in faults):
         return ""
-    return "|".join("(%s)" % f.tests for f in faults)
+    # ctest's regex engine has a small limit on groups, so the names are joined flat, each once.
+    return "|".join(sorted({name for f in faults for name in f.tests.split("|") if name}))
 
 
 def print_row(fault, result):
@@ -288,7 +289,7 @@ def prepare_scratch_tree(scratch, faults, args):
     runnable = [f for f in faults if not f.equivalent and occurrences(scratch, f) == 1]
     if runnable:
         outcome, failed = run_tests(scratch, union_of_tests(runnable), "", args.jobs, args.timeout, "untouched.test")
-        if outcome not in ("passed", "no tests"):
+        if outcome != "passed":
             sys.exit("the tests fail on the untouched tree (%s): %s" % (outcome, ", ".join(failed)))
 
 
