@@ -180,8 +180,7 @@ private Q_SLOTS:
         QVERIFY(user.isEmpty() || ::chown("cache", kNobody, kNobody) == 0);
         const QStringList before = Listing("t");
         QString reason;
-        const bool bDone = Use(operation, path, write, &reason);
-        QCOMPARE(bDone, errors.isEmpty());
+        QCOMPARE(Use(operation, path, write, &reason), errors.isEmpty());
         // The old bytes wait in the cache only where the reason says so.
         const QStringList copies = Listing("cache").filter(" file ");
         QCOMPARE(copies.size(), int(errors.contains(CSystemError::kOldBytesKept)));
