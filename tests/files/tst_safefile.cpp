@@ -27,7 +27,7 @@ constexpr int kKilled = -SIGKILL;
 // One write: what stands at f.ext in the folder t; the name used (ext stands for the extension); the
 // permission bits of a regular file there; the writer ("" this test, root in CI; "nobody" in a folder open to
 // all, f.ext being another user's; "owner": nobody, owning f.ext, in a folder closed to nobody); a command,
-// split at "|", that runs the write; the sentences of the reason (none, or 0, when done); the folder after
+// split at "|", that runs the write; the sentences of the reason (none when done); the folder after
 // the write (f the name, <new> the bytes; {}: unchanged).
 struct SWrite {
     QString kind = "regular", name = "f.ext";
