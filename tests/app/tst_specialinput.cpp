@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "files/SystemError.h"
-#include "frame/MainFrame.h"
-#include "frame/StatusBar.h"
 #include "output/PdfStructure.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/SpecialFiles.h"
-#include "tests/background/DialogDriver.h"
 
 #include <QMenu>
 #include <QProcess>
 #include <QTest>
+
+#include <cerrno>
+#include <climits>
 
 using namespace apptest;
 
@@ -19,7 +19,9 @@ using namespace apptest;
 // exact message, keep what was there, and give the exit status a script can rely on.
 namespace {
 
-const QString kNotRegular = "通常のﾌｧｲﾙではありません。";
+const QString kNotRegular = "通常のﾌｧｲﾙではありません。", kTooLarge = "ﾌｧｲﾙが大きすぎます。",
+              kNotAllowed = "このﾌｧｲﾙの読み込みが許可されていません。";
+const QString kSettings = "config/Local AppWizard-Generated Applications/Zelvorandine.conf";
 
 QString CannotOpen(const QString& path, const QString& reason) {
     return QString("ﾌｧｲﾙ %1 を開くことができません。\n%2").arg(path, reason);
@@ -30,16 +32,27 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// MakeFile's kinds, and "<n> bytes": a regular file of that size.
+// MakeFile's kinds, "<n> bytes": a regular file of that size, and "<kind> mode <octal>"; folders on the way
+// are made.
 bool MakeAnyFile(const QString& kind, const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    if (kind.contains(" mode "))
+        return MakeAnyFile(kind.section(' ', 0, 0), path) &&
+               QFile::setPermissions(path, QFile::Permissions(kind.section(' ', -1).toInt(nullptr, 8)));
     const qint64 nSize = kind.endsWith(" bytes") ? kind.section(' ', 0, 0).toLongLong() : 0;
     return nSize == 0 ? MakeFile(kind, path) : WriteFile(path, QByteArray(nSize, '#'));
 }
 
-bool IsWholePdf(const QString& path) {
-    QFile file(path);
-    const QByteArray pdf = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    return pdf.endsWith("%%EOF\n") && CPdfStructure::IsComplete(pdf);
+// A PDF made from the rules: header, objects, an index of 20-byte entries, trailer, where the index starts,
+// end mark.
+QByteArray ModelPdf() {
+    QByteArray pdf = "%PDF-1.4\n", index = "xref\n0 4\n0000000000 65535 f \n";
+    for (int i = 1; i <= 3; ++i) {
+        index += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i) + " 0 obj\n<< /N " + QByteArray(i * 40, 'x') + " >>\nendobj\n";
+    }
+    const QByteArray start = QByteArray::number(pdf.size());
+    return pdf + index + "trailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n" + start + " \n%%EOF\n";
 }
 
 } // namespace
@@ -47,28 +60,23 @@ bool IsWholePdf(const QString& path) {
 class TestSpecialInput : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_pSettings = IsolateSettings();
-    QTemporaryDir m_runtime; // the program's XDG_RUNTIME_DIR: private, as the toolkit wants it
     std::unique_ptr<QTemporaryDir> m_pDir;
     QString m_stderr;
 
     QString In(const QString& name) const { return m_pDir->filePath(name); }
 
-    // Runs the real program offscreen in the test folder; its exit code, or -1 when it had to be stopped.
-    // Root reads every file: as root, bAsUser runs it as nobody, in the test folder given to nobody.
-    int RunProgram(const QStringList& arguments, const QString& configHome, bool bAsUser = false) {
+    // Runs the real program in the test folder, its settings below it; its exit code, or -1 when it had to be
+    // stopped. Root reads every file: as root it runs as nobody, the test folder given to nobody (where that
+    // fails, the rows about unreadable files fail).
+    int RunProgram(const QStringList& arguments) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("XDG_CONFIG_HOME", configHome);
-        environment.insert("XDG_RUNTIME_DIR", m_runtime.path());
+        environment.insert("XDG_CONFIG_HOME", In("config"));
+        environment.insert("XDG_RUNTIME_DIR", m_pDir->path()); // private, as the toolkit wants it
         environment.insert("LC_ALL", "C.UTF-8");
         QStringList command{ZELVORANDINE_BINARY};
-        if (bAsUser && ::geteuid() == 0) {
-            if (QProcess::execute("chown", {"-R", "nobody:nogroup", m_pDir->path()}) != 0)
-                return -2;
-            environment.insert("XDG_RUNTIME_DIR", m_pDir->path()); // private to nobody too
+        if (::geteuid() == 0 && QProcess::execute("chown", {"-R", "nobody:nogroup", m_pDir->path()}) == 0)
             command = QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"} + command;
-        }
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_pDir->path());
         process.start(command.first(), command.mid(1) + arguments);
@@ -82,155 +90,180 @@ private Q_SLOTS:
     void init() {
         m_pDir = std::make_unique<QTemporaryDir>();
         QVERIFY(MakeFile("regular", In("x.bmp")));
-        if (AfxGetMainWnd() == nullptr)
-            QVERIFY(StartApp({}));
     }
-    void cleanupTestCase() { StopApp(); }
 
-    // A file named on the command line that cannot be opened ends the start at once with the message (a line
-    // break in its name shown as such) and changes no file.
-    void openMissingFile() {
-        CDialogDriver driver;
-        QString shown;
-        driver.Expect("afxMessageBox", [&shown](QDialog* pBox) {
-            shown = qobject_cast<QMessageBox*>(pBox)->text();
-            pBox->close();
-        });
-        const QStringList before = Listing(m_pDir->path());
-        StopApp();
+    // A file named at the start that cannot be opened ends the start at once with the message (a line break
+    // in its name shown as such) and is not made. One that can heads the recent files: an '&' in its name is
+    // no shortcut, a long path is shortened in its middle to the menu's usual width.
+    void startWithFile() {
+        const auto shown = DriveNextModal();
         QVERIFY(!StartApp({In("a\nb.bmp")}) && theApp.m_nExitCode == 1 && AfxGetMainWnd() == nullptr);
-        QVERIFY2(driver.Finished(), qPrintable(driver.Seen().join('|')));
-        QCOMPARE(shown, CannotOpen(In("a\\nb.bmp"), "ﾌｧｲﾙまたはﾌｫﾙﾀﾞが見つかりません。"));
-        QCOMPARE(Listing(m_pDir->path()), before);
+        StopApp();
+        QVERIFY(!QFile::exists(In("a\nb.bmp")));
+        QCOMPARE(*shown, "QMessageBox: " + CannotOpen(In("a\\nb.bmp"), "ﾌｧｲﾙまたはﾌｫﾙﾀﾞが見つかりません。"));
+        const QString path = In(QString(40, QChar(0x7D75)) + "/a&b.bmp");
+        QVERIFY(MakeAnyFile("regular", path) && StartApp({path}));
+        Q_EMIT Frame()->GetMenu(0)->aboutToShow();
+        const QFontMetrics metrics(Frame()->GetMenu(0)->font());
+        const QAction* pEntry = Frame()->FindCommandAction(ID_FILE_MRU_FILE1);
+        const QString text = pEntry->text(), tip = pEntry->statusTip();
+        StopApp();
+        QCOMPARE(tip, path); // the status bar shows it whole
+        QVERIFY2(text.startsWith("&1 " + path.left(8)) && text.endsWith("/a&&b.bmp") &&
+                     metrics.horizontalAdvance(text.mid(3).replace("&&", "&")) <=
+                         40 * metrics.averageCharWidth(),
+                 qPrintable(text));
     }
 
-    void settingsFile_data() {
-        QTest::addColumn<QString>("kind");   // of the settings file
-        QTest::addColumn<QString>("errors"); // <file> stands for the settings file
-        const QString notRead =
-            "設定ﾌｧｲﾙ <file> を読み込めません。\n%1\n既定の設定で起動し、このﾌｧｲﾙは変更しません。\n";
-        QTest::newRow("fifo") << "fifo" << notRead.arg(kNotRegular);
-        QTest::newRow("over 1 MiB") << "1048577 bytes" << notRead.arg("ﾌｧｲﾙが大きすぎます。");
-        QTest::newRow("unreadable, as a user")
-            << "mode 000" << notRead.arg("このﾌｧｲﾙの読み込みが許可されていません。");
-        // Nothing can be made in /proc/sys, not even as root.
-        QTest::newRow("in a folder that cannot be made")
-            << "unwritable"
-            << "設定ﾌｧｲﾙ <file> に書き込めませんでした。最近使ったﾌｧｲﾙの一覧は次の起動に引き継がれません。\n";
-        QTest::newRow("1 MiB, lines that cannot be read") << "malformed" << QString();
-    }
-
-    // A settings file that cannot be used is said so once and left alone, also at exit; the program starts
-    // with the defaults and does its work. A usable one is read past the lines it cannot use and written back
-    // with the file just printed at the head of its list, its fourth entry kept.
-    void settingsFile() {
-        QFETCH(QString, kind);
-        QFETCH(QString, errors);
-        const QString home = kind == "unwritable" ? "/proc/sys" : In("config");
-        const QString file = home + "/Local AppWizard-Generated Applications/Zelvorandine.conf";
-        const QByteArray printed = QFile::encodeName(In("x.bmp")),
-                         malformed = "x\n]]]\n\x01\xfe\n[Recent%20File%20List]\nFile1=/b\nFile2=" + printed +
-                                     "\n\x7f\nFile3=/c\nFile4=/d\n";
-        QVERIFY(kind == "unwritable" ||
-                (QDir().mkpath(QFileInfo(file).path()) &&
-                 (kind == "malformed"  ? WriteFile(file, malformed.leftJustified(1 << 20, '#'))
-                  : kind == "mode 000" ? MakeFile("regular", file) && QFile::setPermissions(file, {})
-                                       : MakeAnyFile(kind, file))));
-        const QStringList before = Listing(In("config"));
-
-        QCOMPARE(RunProgram({"/pt", "x.bmp", "out.pdf"}, home, kind == "mode 000"), 0);
-        QCOMPARE(m_stderr, QString(errors).replace("<file>", file));
-        QVERIFY(IsWholePdf(In("out.pdf")));
-        QFile written(file);
-        if (!errors.isEmpty())
-            QCOMPARE(Listing(In("config")), before);
-        else
-            QCOMPARE(written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray(),
-                     "[Recent%20File%20List]\nFile1=" + printed + "\nFile2=/b\nFile3=/c\nFile4=/d\n");
-    }
-
-    void commandLine_data() {
+    void run_data() {
         QTest::addColumn<QStringList>("arguments"); // <dir> stands for the test folder
         QTest::addColumn<QStringList>("files");     // kind=name, made in the test folder first
+        QTest::addColumn<QByteArray>("stored");     // the settings file before; a last '#': to 1 MiB
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("errors"); // standard error
+        QTest::addColumn<QString>("errors");  // standard error
+        QTest::addColumn<QString>("written"); // its recent files after; none: the settings file as it was
         const auto row = [](const char* pName, const QStringList& arguments, int exitCode,
-                            const QString& errors, const QStringList& files = {}) {
-            QTest::newRow(pName) << arguments << files << exitCode << errors;
+                            const QString& errors, const QStringList& files = {},
+                            const QByteArray& stored = {}, const QString& written = {}) {
+            QTest::newRow(pName) << arguments << files << stored << exitCode << errors << written;
         };
-        const QStringList print{"/pt", "<dir>/p.bmp", "out.pdf"};
+        const QStringList print{"/pt", "x.bmp", "out.pdf"};
+
         // The toolkit's options pass in every form it takes, also those the offscreen platform leaves; a
         // print replaces an old PDF.
         row("toolkit options",
-            QStringList{"-style=fusion", "--qwindowtitle", "t", "-display", ":99", "-reverse", "-sync",
-                        "-qwindowicon", "<dir>/icon.png"} +
-                print,
-            0, "", {"regular=p.bmp", "regular=out.pdf", "1048576 bytes=icon.png"});
-        // Files the toolkit would read before the program could look at them.
-        const auto refused = [](const QString& option, const QString& file, const QString& reason) {
-            return QString(
-                       "ｵﾌﾟｼｮﾝ %1 のﾌｧｲﾙ %2 を読み込めません。\n%3\nQt のｵﾌﾟｼｮﾝには 1 MiB までの通常のﾌｧｲﾙを"
-                       "指定してください。\n")
-                .arg(option, file, reason);
+            print + QStringList{"-style=fusion", "--qwindowtitle", "t", "-display", ":99", "-reverse",
+                                "-sync", "-qwindowicon", "<dir>/icon.png"},
+            0, "", {"regular=out.pdf", "1048576 bytes=icon.png"}, {}, "<dir>/x.bmp");
+        // Files the toolkit would read before the program could look at them, named by the option's last
+        // word.
+        const auto refused = [&row, &print](const char* pName, const QStringList& options,
+                                            const QString& reason, const QStringList& files = {}) {
+            row(pName, options + print, 2,
+                QString("ｵﾌﾟｼｮﾝ %1 のﾌｧｲﾙ %2 を読み込めません。\n%3\nQt のｵﾌﾟｼｮﾝには 1 MiB までの通常のﾌｧｲﾙを"
+                        "指定してください。\n")
+                    .arg(options.first().section('=', 0, 0), options.last().section('=', -1), reason),
+                files);
         };
-        row("-stylesheet=fifo", QStringList{"-stylesheet=<dir>/s.qss"} + print, 2,
-            refused("-stylesheet", "<dir>/s.qss", kNotRegular), {"regular=p.bmp", "fifo=s.qss"});
-        row("--qwindowicon /dev/zero", QStringList{"--qwindowicon", "/dev/zero"} + print, 2,
-            refused("--qwindowicon", "/dev/zero", kNotRegular), {"regular=p.bmp"});
-        row("-stylesheet 2 MiB", QStringList{"-stylesheet", "<dir>/s.qss"} + print, 2,
-            refused("-stylesheet", "<dir>/s.qss", "ﾌｧｲﾙが大きすぎます。"),
-            {"regular=p.bmp", "2097152 bytes=s.qss"});
-        // Control characters echoed as escapes.
-        row("escape sequence", {"-\x1b[31m"}, 2,
-            "不明なｵﾌﾟｼｮﾝです: -\\x1b[31m\n使い方は zelvorandine --help で表示されます。\n");
+        refused("-stylesheet=fifo", {"-stylesheet=<dir>/s.qss"}, kNotRegular, {"fifo=s.qss"});
+        refused("--qwindowicon /dev/zero", {"--qwindowicon", "/dev/zero"}, kNotRegular);
+        refused("-stylesheet 2 MiB", {"-stylesheet", "<dir>/s.qss"}, kTooLarge, {"2097152 bytes=s.qss"});
+
+        // Odd command lines; control characters echoed as escapes.
+        const QString usage = "\n使い方は zelvorandine --help で表示されます。\n";
+        row("escape sequence", {"-\x1b[31m"}, 2, "不明なｵﾌﾟｼｮﾝです: -\\x1b[31m" + usage);
+        row("'=' where the toolkit takes none", {"-platform=offscreen", "x.bmp"}, 2,
+            "不明なｵﾌﾟｼｮﾝです: -platform=offscreen" + usage);
+        row("value missing", {"x.bmp", "-style"}, 2, "不明なｵﾌﾟｼｮﾝです: -style" + usage);
         row("line break", {"x.bmp", "b\nc"}, 2, "余分な引数です: b\\nc\nﾌｧｲﾙは 1 つだけ指定できます。\n");
-        row("tab in a printer name", {"/pt", "x.bmp", "pr\tn"}, 1, "ﾌﾟﾘﾝﾀ pr\\tn が見つかりません。\n");
-        // A refused print keeps every file as it was. (Printing into a fifo: tst_pictureprinter; failed
-        // prints: tst_safefile.)
-        row("print from a fifo", print, 1, CannotOpen("<dir>/p.bmp", kNotRegular) + '\n', {"fifo=p.bmp"});
+        row("/PT alone", {"/PT"}, 2, "印刷するﾌｧｲﾙ名がありません: /PT の後に指定してください。" + usage);
+        row("-pt, tab in a printer name, driver, port", {"-pt", "x.bmp", "pr\tn", "drv", "port"}, 1,
+            "ﾌﾟﾘﾝﾀ pr\\tn が見つかりません。\n");
+        row("-- ends options", {"/pt", "--", "-reverse", "out.pdf"}, 1,
+            CannotOpen("-reverse", "ﾌｧｲﾙまたはﾌｫﾙﾀﾞが見つかりません。") + '\n');
+
+        // A refused print keeps every file as it was. (Printing into special files and failed prints:
+        // tst_safefile.)
+        const QStringList printP{"/pt", "<dir>/p.bmp", "out.pdf"};
+        row("print from a fifo", printP, 1, CannotOpen("<dir>/p.bmp", kNotRegular) + '\n', {"fifo=p.bmp"});
+        row("print from a picture the user may not read", printP, 1,
+            CannotOpen("<dir>/p.bmp", kNotAllowed) + '\n', {"regular mode 000=p.bmp"});
+
+        // A settings file that cannot be used is said so once and left alone, also at exit; the program
+        // starts with the defaults and does its work.
+        const QString notRead = "設定ﾌｧｲﾙ <dir>/" + kSettings +
+                                " を読み込めません。\n%1\n既定の設定で起動し、このﾌｧｲﾙは変更しません。\n";
+        row("settings: fifo", print, 0, notRead.arg(kNotRegular), {"fifo=" + kSettings});
+        row("settings: over 1 MiB", print, 0, notRead.arg(kTooLarge), {"1048577 bytes=" + kSettings});
+        row("settings: unreadable", print, 0, notRead.arg(kNotAllowed), {"regular mode 000=" + kSettings});
+        row("settings: folder that cannot be written", print, 0,
+            "設定ﾌｧｲﾙ <dir>/" + kSettings +
+                " に書き込めませんでした。最近使ったﾌｧｲﾙの一覧は次の起動に引き継がれません。\n",
+            {"folder mode 555=config"});
+
+        // A usable one is read past the lines it cannot use and written back with the file just printed at
+        // the head of its recent files, the stored ones kept in order, the fourth too; an entry is taken as
+        // it stands or dropped, never rewritten into the name of another file.
+        const auto recent = [&row, &print](const char* pName, const QByteArray& stored,
+                                           const QString& written) {
+            row(pName, print, 0, "", {"regular=" + kSettings}, "[Recent%20File%20List]\n" + stored, written);
+        };
+        row("settings: 1 MiB, lines that cannot be read", print, 0, "", {"regular=" + kSettings},
+            "x\n]]]\n\x01\xfe\n[Recent%20File%20List]\n"
+            "File1=/b\nFile2=<dir>/x.bmp\n\x7f\nFile3=/c\nFile4=/d\n#",
+            "<dir>/x.bmp /b /c /d");
+        recent("recent: full", "File1=/b\nFile2=/c\nFile3=/d\nFile4=/e", "<dir>/x.bmp /b /c /d");
+        recent("recent: relative, not clean, duplicate", "File1=pic.bmp\nFile2=/b\nFile3=/x/../q\nFile4=/b",
+               "<dir>/x.bmp /b");
+        recent("recent: control character, not in the file system's encoding",
+               "File1=/c\\td\nFile2=/bad\\xd800name\nFile3=/b", "<dir>/x.bmp /b");
+        const QString longest = '/' + QString(PATH_MAX - 2, 'a'); // with its NUL, the system's limit
+        recent("recent: too long", "File1=" + longest.toLatin1() + "b\nFile2=" + longest.toLatin1(),
+               "<dir>/x.bmp " + longest);
+        recent("recent: wrong types",
+               "File1=@ByteArray(/b)\nFile2=@Variant(\\0\\0\\0\\x2\\0\\0\\0*)\nFile3=/c", "<dir>/x.bmp /c");
     }
 
-    void commandLine() {
+    void run() {
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, files);
+        QFETCH(QByteArray, stored);
         QFETCH(int, exitCode);
         QFETCH(QString, errors);
+        QFETCH(QString, written);
         for (const QString& file : files)
             QVERIFY(MakeAnyFile(file.section('=', 0, 0), In(file.section('=', 1))));
+        stored.replace("<dir>", QFile::encodeName(m_pDir->path()));
+        QVERIFY(stored.isEmpty() ||
+                WriteFile(In(kSettings), stored.leftJustified(stored.endsWith('#') ? 1 << 20 : 0, '#')));
         const QStringList before = Listing(m_pDir->path());
-        QTemporaryDir config;
 
-        QCOMPARE(RunProgram(arguments.replaceInStrings("<dir>", m_pDir->path()), config.path()), exitCode);
+        QCOMPARE(RunProgram(arguments.replaceInStrings("<dir>", m_pDir->path())), exitCode);
         QCOMPARE(m_stderr, errors.replace("<dir>", m_pDir->path()));
         const QStringList after = Listing(m_pDir->path());
-        QVERIFY(exitCode != 0 ? after == before : IsWholePdf(In("out.pdf")));
+        QFile pdf(In("out.pdf")), settings(In(kSettings));
+        QVERIFY(exitCode != 0 ? after == before
+                              : pdf.open(QIODevice::ReadOnly) && CPdfStructure::IsComplete(pdf.readAll()));
+        QString entries = "[Recent%20File%20List]\n";
+        for (const QString& path : written.replace("<dir>", m_pDir->path()).split(' ', Qt::SkipEmptyParts))
+            entries += QString("File%1=%2\n").arg(entries.count('\n')).arg(path);
+        if (written.isEmpty())
+            QCOMPARE(after.filter("config/"), before.filter("config/"));
+        else
+            QCOMPARE(QString::fromUtf8(settings.open(QIODevice::ReadOnly) ? settings.readAll() : ""),
+                     entries);
     }
 
-    // A picture the user may not read is refused with the reason for reading, not for writing.
-    void unreadablePicture() {
-        QVERIFY(MakeFile("regular", In("p.bmp")) && QFile::setPermissions(In("p.bmp"), {}));
-        QCOMPARE(RunProgram({"/pt", In("p.bmp"), "out.pdf"}, In("config"), true), 1);
-        QCOMPARE(m_stderr, CannotOpen(In("p.bmp"), "このﾌｧｲﾙの読み込みが許可されていません。") + '\n');
+    void pdfStructure_data() {
+        QTest::addColumn<QByteArray>("pdf");
+        QTest::addColumn<bool>("complete");
+        const QByteArray pdf = ModelPdf();
+        QTest::newRow("whole") << pdf << true;
+        QTest::newRow("no header") << QByteArray(pdf).replace("%PDF", "%PDX") << false;
+        QTest::newRow("no end mark") << pdf.chopped(6) << false;
+        QTest::newRow("object not where its entry says")
+            << QByteArray(pdf).replace("2 0 obj", "2 0 obx") << false;
+        QTest::newRow("index not where the trailer says")
+            << QByteArray(pdf).insert(pdf.indexOf("xref\n"), ' ') << false;
     }
 
-    // A long path is shortened in its middle to the menu's usual width, an '&' is no shortcut; the status bar
-    // shows the path whole.
-    void recentMenu() {
-        const QString path = In(QString(40, QChar(0x7D75)) + "/a&b.bmp");
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()) && MakeFile("regular", path));
-        QVERIFY(theApp.OpenDocumentFile(path) != nullptr);
-        QMenu* pMenu = Frame()->GetMenu(0);
-        Q_EMIT pMenu->aboutToShow();
-        QAction* pEntry = Frame()->FindCommandAction(ID_FILE_MRU_FILE1);
-        const QString text = pEntry->text(), shown = QString(text).replace("&&", "&");
-        const qsizetype nEllipsis = shown.indexOf(QChar(0x2026));
-        QVERIFY2(nEllipsis > 8 && shown.startsWith("&1 " + path.left(nEllipsis - 3)) &&
-                     path.endsWith(shown.mid(nEllipsis + 1)) && text.endsWith("/a&&b.bmp"),
-                 qPrintable(text));
-        const QFontMetrics metrics(pMenu->font());
-        QVERIFY(metrics.horizontalAdvance(shown.mid(3)) <= 40 * metrics.averageCharWidth());
-        pEntry->showStatusText(Frame());
-        QCOMPARE(static_cast<CMainFrame*>(Frame())->m_wndStatusBar->GetPaneText(0), path);
+    // A printed file is complete when its header, index and end mark are there and each object starts where
+    // the index says.
+    void pdfStructure() {
+        QFETCH(QByteArray, pdf);
+        QTEST(CPdfStructure::IsComplete(pdf), "complete");
+    }
+
+    // The causes a user must tell apart get Japanese words of their own; any other, the system's text.
+    void systemErrorText() {
+        const std::pair<int, QString> causes[] = {{ENOSPC, "空き容量"}, {EDQUOT, "上限"},
+                                                  {EPERM, "許可"},      {EROFS, "読み取り専用"},
+                                                  {EILSEQ, "ﾌｧｲﾙ名"},   {EXDEV, ""}};
+        for (const auto& [nError, word] : causes) {
+            const QString text = CSystemError::Text(nError), system = qt_error_string(nError);
+            QVERIFY2(word.isEmpty() ? text == system : text.contains(word) && text != system,
+                     qPrintable(text));
+        }
     }
 };
 
