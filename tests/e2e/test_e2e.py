@@ -52,7 +52,7 @@ def ask_before_discard(s):
     s.until(lambda: etched(s.shot().crop(view)), "etched line (and nothing else) after キャンセル")
     s.keys(s.main, "alt+f", "x")
     s.keys(s.window("Zelvorandine"), "Tab", "space")  # 保存しない
-    s.until(lambda: s.app.poll() is not None, "end after 保存しない")
+    s.app.wait(30)  # the end after 保存しない
     check(s.app.returncode == 0 and os.listdir(s.start) == [], f"status {s.app.returncode}, {os.listdir(s.start)}")
 
 
@@ -102,7 +102,7 @@ def window_placement(s):
     s.x("windowmove", s.main, *placed[:2], "windowsize", s.main, placed[2] - placed[0], placed[3] - placed[1])
     s.until(lambda: s.geometry(s.main) == placed, f"window at {placed}")
     s.keys(s.main, "alt+f", "x")
-    s.until(lambda: s.app.poll() is not None, "end")
+    s.app.wait(30)
     s.launch()
     check(s.geometry(s.main) == placed, f"window at {s.geometry(s.main)}, left at {placed}")
     s.x("windowsize", s.main, 5000, 4000)
@@ -142,9 +142,8 @@ def names(s):
     # (role, name, description, name of its label) of every object of the program, depth first.
     label = lambda node: next((r.getTarget(0).name for r in node.getRelationSet()
                                if r.getRelationType() == pyatspi.RELATION_LABELLED_BY), None)
-    app = lambda: [a for a in pyatspi.Registry.getDesktop(0) if a and a.get_process_id() == s.app.pid][:1]
-    tree = lambda: [(n.getRoleName(), n.name, n.description, label(n)) for a in app()
-                    for n in pyatspi.findAllDescendants(a, bool)]
+    tree = lambda: [(n.getRoleName(), n.name, n.description, label(n)) for a in pyatspi.Registry.getDesktop(0)
+                    if a and a.get_process_id() == s.app.pid for n in pyatspi.findAllDescendants(a, bool)]
     nodes = s.until(lambda: (t := tree()) and sum(n[0] == "slider" for n in t) == 4 and t, "sliders")
     role = lambda r: [n for n in nodes if n[0] == r]
     buttons = [b for b in role("push button") if b[1] in BUTTONS or "\t" in b[1] or "(" in b[1]]
