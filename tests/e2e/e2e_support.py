@@ -52,6 +52,8 @@ class Session:
         self.env["DISPLAY"] = self.display = ":" + os.read(r, 16).decode().strip()
 
     def launch(self, *args):
+        # Starts the program, once the one before has ended: it is ended if it still runs.
+        self.app and (self.app.terminate(), self.app.wait(10))
         self.main = None  # a new program may be given the window id of the one before
         self.app = subprocess.Popen([self.binary, *args], cwd=self.start, env=self.env, stdout=self.logf,
                                     stderr=subprocess.STDOUT)

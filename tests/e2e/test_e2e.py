@@ -86,8 +86,7 @@ def lock_keys(s):
     press("Num_Lock", dark, "NUM lit")
     s.keys(s.main, "Num_Lock", "Caps_Lock")
     s.until(lambda: bar() == lit, "CAP lit again, NUM dark")
-    s.app.terminate(), s.app.wait(10)
-    s.launch()  # Caps Lock still on
+    s.launch()  # again, Caps Lock still on
     s.window(CHOICE)
     s.until(lambda: bar().crop(cap) == lit.crop(cap), "CAP lit at the start, before any key")
 
@@ -108,7 +107,6 @@ def window_placement(s):
     s.x("windowsize", s.main, 5000, 4000)
     s.until(lambda: (box := s.geometry(s.main)) != placed and box[2] - box[0] <= screen[0] and
             box[3] - box[1] <= screen[1], "window within the screen")
-    s.app.terminate(), s.app.wait(10)
     s.launch("-geometry", "800x600+50000+50000")
     check((box := s.geometry(s.main)) == (screen[0] - 800, screen[1] - 600, *screen), f"-geometry: window at {box}")
 
