@@ -3,16 +3,14 @@
 # xdotool), Wayland in wayland_support. Needs Debian's /usr/bin/python3 (PIL). A failure leaves <case>.log and
 # <case>-failure.png in the artifacts folder.
 
-import itertools, os, pathlib, re, select, shutil, signal, subprocess, sys, tempfile, time, traceback
+import contextlib, importlib, itertools, os, pathlib, re, select, shutil, signal, subprocess, sys, tempfile, time
+import traceback
 
-try:
+Image = pyatspi = None  # without them the cases skip
+with contextlib.suppress(ImportError):
     from PIL import Image, ImageChops, ImageGrab
-except ImportError:
-    Image = None
-try:
+with contextlib.suppress(ImportError):
     import pyatspi
-except ImportError:
-    pyatspi = None
 
 BLACK = (0, 0, 0)
 NAME, CHOICE = "名称未決定", "背景を決めましょう。"
@@ -23,33 +21,20 @@ def check(ok, message):
         raise AssertionError(message)
 
 
-def same(a, b):
-    return ImageChops.difference(a, b).getbbox() is None
-
-
-def black_box(image, x, y):
-    # The rectangle spanned by the black runs through (x, y): the white background or the screen's edge stops
-    # every run.
-    px, (w, h) = image.load(), image.size
-    black = lambda x, y: 0 <= x < w and 0 <= y < h and px[x, y] == BLACK
-    run = lambda dx, dy: next(n for n in itertools.count() if not black(x + dx * (n + 1), y + dy * (n + 1)))
-    return (x - run(-1, 0), y - run(0, -1), x + run(1, 0) + 1, y + run(0, 1) + 1)
-
-
 class Session:
     # The program on X11. WaylandSession replaces the display server, the windows, screenshots and input; the
     # rest, and every case, serves both.
     platform, tools = "xcb", ("Xvfb", "xdotool")
 
     def __init__(self, name, binary, artifacts):
-        self.binary, self.artifacts = binary, artifacts
         os.makedirs(artifacts, exist_ok=True)
+        self.binary, self.artifacts, self.failure = binary, artifacts, pathlib.Path(artifacts, name + "-failure.png")
         self.logf = open(os.path.join(artifacts, name + ".log"), "w", encoding="utf-8", buffering=1)
-        self.folders = [tmp := tempfile.mkdtemp(prefix=f"zelvorandine-{name}-")]  # 0700: the runtime folder
-        self.home, self.start = os.path.join(tmp, "home"), os.path.join(tmp, "start")
-        os.makedirs(self.home), os.makedirs(self.start)
-        self.env = dict(PATH=os.environ["PATH"], HOME=self.home, LANG="C.UTF-8", LC_ALL="C.UTF-8",
-                        XDG_CONFIG_HOME=self.home + "/.config", XDG_RUNTIME_DIR=tmp, QT_QPA_PLATFORM=self.platform)
+        # The program's home and runtime folder (0700); the folder it starts in lies within.
+        self.folders = [home := tempfile.mkdtemp(prefix=f"zelvorandine-{name}-")]
+        self.start = tempfile.mkdtemp(dir=home)
+        self.env = dict(PATH=os.environ["PATH"], HOME=home, XDG_RUNTIME_DIR=home, LC_ALL="C.UTF-8",
+                        QT_QPA_PLATFORM=self.platform)
         self.app = self.server = self.display = self.main = None
 
     def log(self, text):
@@ -65,36 +50,36 @@ class Session:
         os.close(w)
         check(select.select([r], [], [], 30)[0], "no display from Xvfb")
         self.env["DISPLAY"] = self.display = ":" + os.read(r, 16).decode().strip()
-        self.log(f"Xvfb on {self.display}")
 
     def launch(self, *args):
+        # Starts the program, once the one before has ended: it is ended if it still runs.
+        self.app and (self.app.terminate(), self.app.wait(10))
         self.main = None  # a new program may be given the window id of the one before
         self.app = subprocess.Popen([self.binary, *args], cwd=self.start, env=self.env, stdout=self.logf,
                                     stderr=subprocess.STDOUT)
         self.main = self.window(r".* - Zelvorandine")
 
     def close(self):
-        for proc in (self.app, self.server):
-            if proc and proc.poll() is None:
-                proc.terminate(), proc.wait(10)
+        for proc in filter(None, (self.app, self.server)):
+            proc.terminate(), proc.wait(10)  # nothing for one that has ended
         for folder in self.folders:
             shutil.rmtree(folder, ignore_errors=True)
 
     def until(self, condition, what, timeout=30):
+        # Waits for the condition while the program, once started, runs.
         deadline = time.monotonic() + timeout
         while not (result := condition()):
             check(time.monotonic() < deadline, f"no {what} within {timeout} s")
+            check(not self.app or self.app.poll() is None, f"the program ended: {self.app and self.app.returncode}")
             time.sleep(0.1)
         return result
 
     def x(self, *args, ok=True):
         done = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True, timeout=30)
-        check(done.returncode == 0 or not ok, f"xdotool {args}: {done.stderr.strip()}")
-        return done.stdout
+        return check(done.returncode == 0 or not ok, f"xdotool {args}: {done.stderr.strip()}") or done.stdout
 
     def windows(self):
         # {window: title} of the program's windows.
-        check(self.app.poll() is None, f"the program ended with status {self.app.returncode}")
         ids = self.x("search", "--onlyvisible", "--pid", self.app.pid, ok=False).split()
         return {int(w): self.x("getwindowname", w, ok=False).rstrip("\n") for w in ids}
 
@@ -124,42 +109,44 @@ class Session:
         self.x("mousemove", *points[0], "sleep", 0.1, "mousedown", 1, *moves, "sleep", 0.1, "mouseup", 1)
 
     def accept(self):
-        # Enter on the choice presses これでいく: the view, which showed the background, turns black; returns it.
+        # Enter on the choice presses これでいく: the view, which showed the background, turns black. Returns the
+        # view: the black runs through the window's centre, which the white background or the screen's edge stop.
         w, main = self.window(CHOICE), self.geometry(self.main)
         dark = lambda image: list(image.getdata()).count(BLACK) * 20 > image.width * image.height
         self.until(lambda: not dark(self.shot().crop(main)), "background in the main window")
         self.keys(w, "Return")
         self.gone(w)
-        centre = ((main[0] + main[2]) // 2, (main[1] + main[3]) // 2)
-        screen = self.until(lambda: (shot := self.shot()).getpixel(centre) == BLACK and shot, "black view")
-        view = black_box(screen, *centre)
-        check(view[2] - view[0] > 200 and view[3] - view[1] > 200, f"view {view}")
-        return view
+        x, y = (main[0] + main[2]) // 2, (main[1] + main[3]) // 2
+        screen = self.until(lambda: (shot := self.shot()).getpixel((x, y)) == BLACK and shot, "black view")
+        black = lambda u, v: 0 <= u < screen.width and 0 <= v < screen.height and screen.getpixel((u, v)) == BLACK
+        run = lambda dx, dy: next(n for n in itertools.count(1) if not black(x + dx * n, y + dy * n))
+        view = (x + 1 - run(-1, 0), y + 1 - run(0, -1), x + run(1, 0), y + run(0, 1))
+        return check(view[2] - view[0] > 200 and view[3] - view[1] > 200, f"view {view}") or view
 
 
 def run(case, label, binary, artifacts):
     # Runs case(session) on the display server the label names (e2e and a11y: X11, wayland: Wayland) and exits
-    # with its result: 0, 1 or 77 (skipped) without the tools.
-    kind = Session
-    if label == "wayland":
-        from wayland_support import WaylandSession as kind
+    # with its result: 0, 1 or 77 (skipped) without the tools. a11y runs again on a private session bus.
+    if label == "a11y" and not os.environ.get("ZELVORANDINE_BUS") and shutil.which("dbus-run-session"):
+        os.environ["ZELVORANDINE_BUS"] = "private"
+        os.execvp("dbus-run-session", ["dbus-run-session", "--", sys.executable, *sys.argv])
+    kind = importlib.import_module("wayland_support").WaylandSession if label == "wayland" else Session
     missing = [t for t in kind.tools if not shutil.which(t)] + ["PIL"] * (Image is None)
-    if label == "a11y":  # run under dbus-run-session
-        missing += ["python3-pyatspi"] * (pyatspi is None) + ["a bus"] * ("DBUS_SESSION_BUS_ADDRESS" not in os.environ)
+    if label == "a11y":
+        missing += ["python3-pyatspi"] * (pyatspi is None)
+        missing += ["dbus-run-session"] * (not os.environ.get("ZELVORANDINE_BUS"))
     if missing:
         sys.exit(print(f"SKIP: needs /usr/bin/python3 and {', '.join(missing)}") or 77)
     s = kind(case.__name__, os.path.abspath(binary), os.path.abspath(artifacts))
-    (failure_shot := pathlib.Path(s.artifacts, case.__name__ + "-failure.png")).unlink(missing_ok=True)
+    s.failure.unlink(missing_ok=True)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))  # still cleans up and takes a screenshot
-    status = 0
     try:
         s.start_display()
         case(s)
     except BaseException as error:  # every ending leaves a screenshot and cleans up
         s.log("FAILED: " + "".join(traceback.format_exception(error)))
-        s.display and s.shot().save(failure_shot)
-        status = 1
+        s.display and s.shot().save(s.failure)
+        raise SystemExit(1)
     finally:
         s.close()
-    print(pathlib.Path(s.logf.name).read_text(encoding="utf-8"))
-    sys.exit(status)
+        print(pathlib.Path(s.logf.name).read_text(encoding="utf-8"))
