@@ -198,9 +198,9 @@ private Q_SLOTS:
 
     void shown_data() {
         QTest::addColumn<QSize>("size");
-        const int nBeyond = CZelvorandineView::kMaxLayerSide + 6; // wider or taller than a layer can be
+        // 16390: wider or taller than a layer can be.
         for (QSize size : {QSize(300, 200), QSize(0, 0), QSize(300, 0), QSize(0, 300), QSize(1, 1),
-                           QSize(777, 1), QSize(2600, 2100), QSize(nBeyond, 3), QSize(3, nBeyond)})
+                           QSize(777, 1), QSize(2600, 2100), QSize(16390, 3), QSize(3, 16390)})
             QTest::addRow("%dx%d", size.width(), size.height()) << size;
     }
     // A repaint and a save show the same: the offered background, then the black cover. Layers stop at 16384
@@ -219,8 +219,7 @@ private Q_SLOTS:
         });
         view.OnCmdMsg(ID_FILE_NEW, CmdCode::Command, nullptr);
         QVERIFY2(driver.Finished() && view.m_bReady == 1, qPrintable(driver.Faults().join(u',')));
-        const QImage black =
-            Filled(size.boundedTo(QSize(1, 1) * CZelvorandineView::kMaxLayerSide), Qt::black);
+        const QImage black = Filled(size.boundedTo(QSize(16384, 16384)), Qt::black);
         const QPoint end(size.width() - 1, size.height() - 1);
         QVERIFY(view.m_bmpCover == black && view.m_bmpColor.size() == black.size());
         view.resize(size + QSize(100, 80));
