@@ -55,5 +55,4 @@ public:
     virtual void LineTo(int x, int y) = 0;
 
     virtual void SetPixel(int x, int y, PackedColor color) = 0;
-    virtual void FillBlack(int l, int t, int r, int b) = 0;
 };

@@ -416,15 +416,3 @@ void CImageSurface::SetPixel(int x, int y, PackedColor color) {
     FillSpan(y, x, i64{x} + 1, ToPixel(color));
 }
 
-void CImageSurface::FillBlack(int l, int t, int r, int b) {
-    if (l > r) {
-        std::swap(l, r);
-    }
-    if (t > b) {
-        std::swap(t, b);
-    }
-    const i64 yEnd = std::min<i64>(b, m_image.height());
-    for (i64 y = std::max<i64>(t, 0); y < yEnd; ++y) {
-        FillSpan(y, l, r, 0xFF000000u);
-    }
-}

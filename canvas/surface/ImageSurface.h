@@ -29,7 +29,6 @@ public:
     void LineTo(int x, int y) override;
 
     void SetPixel(int x, int y, PackedColor color) override;
-    void FillBlack(int l, int t, int r, int b) override;
 
     QPoint CurrentPosition() const { return m_ptCurrent; }
 

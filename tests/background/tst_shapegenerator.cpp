@@ -22,7 +22,6 @@ struct CRecordingSurface : CDrawingSurface {
     void MoveTo(int, int) override { m_log << "other"; }
     void LineTo(int, int) override { m_log << "other"; }
     void SetPixel(int, int, PackedColor) override { m_log << "other"; }
-    void FillBlack(int, int, int, int) override { m_log << "other"; }
     void Figure(const char* pKind, int l, int t, int r, int b) {
         m_log << QString::asprintf("%s %d %d %d %d pen %d %06x brush %06x", pKind, l, t, r, b, m_pen.nWidth,
                                    m_pen.color, m_brush);
