@@ -237,7 +237,7 @@ private Q_SLOTS:
         QCOMPARE(lines.join('|'), "0 1 2 3 x|0 1 2/3 x|0 1/2 3/x|0 1 2 3");
         // Each button shows its own picture, cut from the strip that holds them in order, on the button's
         // light grey face.
-        const QImage strip(QDir::cleanPath(ZELVORANDINE_TEST_DATA "/../../res/artwork/toolbar_%1.png")
+        const QImage strip(QString(ZELVORANDINE_SOURCE_DIR "/res/artwork/toolbar_%1.png")
                                .arg(view == ID_VIEW_PENBAR ? IDR_PENBAR : IDR_MAINFRAME));
         QVERIFY(!strip.isNull());
         const QSize size(strip.width() / ids.size(), strip.height());
