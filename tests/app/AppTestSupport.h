@@ -10,9 +10,11 @@
 #include "tests/background/DialogDriver.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -68,11 +70,13 @@ inline QString Caption() {
     return Frame()->windowHandle()->title();
 }
 
-inline QStringList RecentFiles() {
-    QStringList files;
-    for (int i = 0; i < theApp.GetRecentFileList()->GetSize(); ++i)
-        files << (*theApp.GetRecentFileList())[i];
-    return files;
+// Types into the save dialog's name field and ends the dialog with key, as a person does.
+inline void TypeName(QDialog* pDialog, const QString& typed, Qt::Key key = Qt::Key_Return) {
+    auto* pEdit = pDialog->findChild<QLineEdit*>("fileNameEdit");
+    QApplication::setActiveWindow(pDialog); // offscreen, nothing activates it
+    pEdit->setFocus(Qt::OtherFocusReason);
+    pEdit->setText(typed);
+    QTest::keyClick(pEdit, key);
 }
 
 } // namespace apptest

@@ -4,6 +4,7 @@
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/SpecialFiles.h"
+#include "tests/output/PictureTestSupport.h"
 
 #include <QMenu>
 #include <QProcess>
@@ -17,24 +18,22 @@ using namespace apptest;
 // What the program does with input it cannot use: special files to open, print into or keep settings in,
 // files cut short, odd command lines, recent entries too long for the menu. Each must end at once with the
 // exact message, keep what was there, and give the exit status a script can rely on.
-namespace {
-
 const QString kNotRegular = "通常のﾌｧｲﾙではありません。", kTooLarge = "ﾌｧｲﾙが大きすぎます。",
               kNotAllowed = "このﾌｧｲﾙの読み込みが許可されていません。";
 const QString kSettings = "config/Local AppWizard-Generated Applications/Zelvorandine.conf";
 
-QString CannotOpen(const QString& path, const QString& reason) {
+static QString CannotOpen(const QString& path, const QString& reason) {
     return QString("ﾌｧｲﾙ %1 を開くことができません。\n%2").arg(path, reason);
 }
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
+static bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // MakeFile's kinds, "<n> bytes": a regular file of that size, and "<kind> mode <octal>"; folders on the way
 // are made.
-bool MakeAnyFile(const QString& kind, const QString& path) {
+static bool MakeAnyFile(const QString& kind, const QString& path) {
     QDir().mkpath(QFileInfo(path).path());
     if (kind.contains(" mode "))
         return MakeAnyFile(kind.section(' ', 0, 0), path) &&
@@ -45,7 +44,7 @@ bool MakeAnyFile(const QString& kind, const QString& path) {
 
 // A PDF made from the rules: header, objects, an index of 20-byte entries, trailer, where the index starts,
 // end mark.
-QByteArray ModelPdf() {
+static QByteArray ModelPdf() {
     QByteArray pdf = "%PDF-1.4\n", index = "xref\n0 4\n0000000000 65535 f \n";
     for (int i = 1; i <= 3; ++i) {
         index += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
@@ -54,8 +53,6 @@ QByteArray ModelPdf() {
     const QByteArray start = QByteArray::number(pdf.size());
     return pdf + index + "trailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n" + start + " \n%%EOF\n";
 }
-
-} // namespace
 
 class TestSpecialInput : public QObject {
     Q_OBJECT
@@ -221,17 +218,15 @@ private Q_SLOTS:
         QCOMPARE(RunProgram(arguments.replaceInStrings("<dir>", m_pDir->path())), exitCode);
         QCOMPARE(m_stderr, errors.replace("<dir>", m_pDir->path()));
         const QStringList after = Listing(m_pDir->path());
-        QFile pdf(In("out.pdf")), settings(In(kSettings));
         QVERIFY(exitCode != 0 ? after == before
-                              : pdf.open(QIODevice::ReadOnly) && CPdfStructure::IsComplete(pdf.readAll()));
+                              : CPdfStructure::IsComplete(picturetest::Read(In("out.pdf"))));
         QString entries = "[Recent%20File%20List]\n";
         for (const QString& path : written.replace("<dir>", m_pDir->path()).split(' ', Qt::SkipEmptyParts))
             entries += QString("File%1=%2\n").arg(entries.count('\n')).arg(path);
         if (written.isEmpty())
             QCOMPARE(after.filter("config/"), before.filter("config/"));
         else
-            QCOMPARE(QString::fromUtf8(settings.open(QIODevice::ReadOnly) ? settings.readAll() : ""),
-                     entries);
+            QCOMPARE(QString::fromUtf8(picturetest::Read(In(kSettings))), entries);
     }
 
     void pdfStructure_data() {

@@ -23,7 +23,6 @@ public:
     ~CDialogDriver() override { qApp->removeEventFilter(this); }
 
     void Expect(const QString& name, Step step) { m_steps.emplace_back(name, std::move(step)); }
-    const QStringList& Seen() const { return m_seen; } // the objectNames of the dialogs shown, in order
     bool Finished() const { return m_steps.empty() && m_faults.isEmpty(); }
     const QStringList& Faults() const { return m_faults; }
 
@@ -61,7 +60,6 @@ private:
         if (!guard || !guard->isVisible())
             return;
         const QString name = guard->objectName();
-        m_seen.append(name);
         for (QWidget* pWindow : QApplication::topLevelWidgets())
             if (pWindow->inherits("CFrameWnd") && pWindow->isVisible() && !BelongsTo(guard, pWindow))
                 m_faults.append(name + QStringLiteral(" not over the main window"));
@@ -79,5 +77,5 @@ private:
     }
 
     std::deque<std::pair<QString, Step>> m_steps;
-    QStringList m_seen, m_faults;
+    QStringList m_faults;
 };

@@ -16,25 +16,10 @@ using namespace apptest;
 
 // The question before an etched picture is lost, on every road that loses it, and the picture's modified
 // state with the caption's mark.
-namespace {
-
-enum Road { Exit, CloseBox, Logout, New };
-enum Answer { Unmodified, SaveAsOk, SaveAsCancel, SaveAsFails, SaveOk, SaveFails, DontSave, Cancel };
-
-// Types a path into the save dialog's name field and presses Enter.
-CDialogDriver::Step SaveAs(const QString& typed) {
-    return [typed](QDialog* pDialog) {
-        auto* pEdit = pDialog->findChild<QLineEdit*>("fileNameEdit");
-        QApplication::setActiveWindow(pDialog); // offscreen, nothing activates it
-        pEdit->setText(typed);
-        QTest::keyClick(pEdit, Qt::Key_Return);
-    };
-}
-
-} // namespace
-
 class TestSaveModified : public QObject {
     Q_OBJECT
+    enum Road { Exit, CloseBox, Logout, New };
+    enum Answer { Unmodified, SaveAsOk, SaveAsCancel, SaveAsFails, SaveOk, SaveFails, DontSave, Cancel };
     std::unique_ptr<QTemporaryDir> m_pSettings = IsolateSettings(), m_pDir;
 
 private Q_SLOTS:
@@ -80,9 +65,10 @@ private Q_SLOTS:
         const bool bFails = answer == SaveAsFails || answer == SaveFails;
         const bool bGoesOn = !bAsks || answer == SaveAsOk || answer == SaveOk || answer == DontSave;
         const QString written = m_pDir->filePath(bNamed ? "前の絵.bmp" : "新しい絵.bmp");
+        const CDialogDriver::Step saveAs = [&written](QDialog* pDialog) { TypeName(pDialog, written); };
         CDialogDriver driver;
         if (bNamed) {
-            driver.Expect("saveAsDialog", SaveAs(written));
+            driver.Expect("saveAsDialog", saveAs);
             Frame()->SendCommand(ID_FILE_SAVE_AS);
         }
         Frame()->SendCommand(ID_PEN_BOLD);
@@ -105,7 +91,7 @@ private Q_SLOTS:
                 QTest::keyClick(pBox, Qt::Key_Return); // 保存, the default
             });
         if (answer == SaveAsOk || answer == SaveAsCancel || answer == SaveAsFails)
-            driver.Expect("saveAsDialog", answer == SaveAsCancel ? &QDialog::reject : SaveAs(written));
+            driver.Expect("saveAsDialog", answer == SaveAsCancel ? &QDialog::reject : saveAs);
         if (bFails) // why it was not written
             driver.Expect("afxMessageBox", [](QDialog* pDialog) { pDialog->accept(); });
         if (road == New && bGoesOn)

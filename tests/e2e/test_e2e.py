@@ -5,8 +5,6 @@ import os, pathlib, sys
 
 from e2e_support import BLACK, CHOICE, NAME, Image, ImageChops, check, pyatspi, run
 
-OPEN, SETTINGS = "開く", "背景の設定"
-
 
 def outside(image, box):
     # The box around the pixels of image that are not black, leaving out those within box.
@@ -117,7 +115,7 @@ def open_dialog(s):
     s.launch()
     s.accept()
     s.keys(s.main, "ctrl+o")
-    dialog, (l, t, r, b) = s.window(OPEN), s.geometry(s.main)
+    dialog, (l, t, r, b) = s.window("開く"), s.geometry(s.main)
     offset = lambda box: max(abs(box[0] + box[2] - l - r), abs(box[1] + box[3] - t - b))  # twice the distance
     s.until(lambda: offset(s.geometry(dialog)) <= 1, "file dialog centred over the main window")
     s.keys(dialog, "Escape")
@@ -136,7 +134,7 @@ def names(s):
     s.env.update(DBUS_SESSION_BUS_ADDRESS=os.environ["DBUS_SESSION_BUS_ADDRESS"], QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     s.launch()
     s.keys(s.window(CHOICE), "Escape")
-    s.window(SETTINGS)
+    s.window("背景の設定")
     # (role, name, description, name of its label) of every object of the program, depth first.
     label = lambda node: next((r.getTarget(0).name for r in node.getRelationSet()
                                if r.getRelationType() == pyatspi.RELATION_LABELLED_BY), None)

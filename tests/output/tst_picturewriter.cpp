@@ -9,11 +9,9 @@
 
 using namespace picturetest;
 
-namespace {
-
 // The BMP file as the format lays it out: "BM", file size, 0, pixel offset; info size, width, height, 1
 // plane, 24 bits, the rest 0; then the rows, the bottom one first, blue, green, red, padded to four bytes.
-QByteArray ModelBmp(const QImage& picture, int nWidth, int nHeight) {
+static QByteArray ModelBmp(const QImage& picture, int nWidth, int nHeight) {
     const int nStride = (3 * nWidth + 3) / 4 * 4;
     QByteArray bmp;
     QDataStream out(&bmp, QIODevice::WriteOnly);
@@ -27,8 +25,6 @@ QByteArray ModelBmp(const QImage& picture, int nWidth, int nHeight) {
     }
     return bmp;
 }
-
-} // namespace
 
 class TestPictureWriter : public QObject {
     Q_OBJECT
