@@ -18,22 +18,24 @@ using namespace apptest;
 // What the program does with input it cannot use: special files to open, print into or keep settings in,
 // files cut short, odd command lines, recent entries too long for the menu. Each must end at once with the
 // exact message, keep what was there, and give the exit status a script can rely on.
+namespace {
+
 const QString kNotRegular = "通常のﾌｧｲﾙではありません。", kTooLarge = "ﾌｧｲﾙが大きすぎます。",
               kNotAllowed = "このﾌｧｲﾙの読み込みが許可されていません。";
 const QString kSettings = "config/Local AppWizard-Generated Applications/Zelvorandine.conf";
 
-static QString CannotOpen(const QString& path, const QString& reason) {
+QString CannotOpen(const QString& path, const QString& reason) {
     return QString("ﾌｧｲﾙ %1 を開くことができません。\n%2").arg(path, reason);
 }
 
-static bool WriteFile(const QString& path, const QByteArray& bytes) {
+bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // MakeFile's kinds, "<n> bytes": a regular file of that size, and "<kind> mode <octal>"; folders on the way
 // are made.
-static bool MakeAnyFile(const QString& kind, const QString& path) {
+bool MakeAnyFile(const QString& kind, const QString& path) {
     QDir().mkpath(QFileInfo(path).path());
     if (kind.contains(" mode "))
         return MakeAnyFile(kind.section(' ', 0, 0), path) &&
@@ -44,7 +46,7 @@ static bool MakeAnyFile(const QString& kind, const QString& path) {
 
 // A PDF made from the rules: header, objects, an index of 20-byte entries, trailer, where the index starts,
 // end mark.
-static QByteArray ModelPdf() {
+QByteArray ModelPdf() {
     QByteArray pdf = "%PDF-1.4\n", index = "xref\n0 4\n0000000000 65535 f \n";
     for (int i = 1; i <= 3; ++i) {
         index += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
@@ -53,6 +55,8 @@ static QByteArray ModelPdf() {
     const QByteArray start = QByteArray::number(pdf.size());
     return pdf + index + "trailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n" + start + " \n%%EOF\n";
 }
+
+} // namespace
 
 class TestSpecialInput : public QObject {
     Q_OBJECT

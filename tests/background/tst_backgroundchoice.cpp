@@ -7,12 +7,14 @@
 
 using namespace apptest;
 
+namespace {
+
 using L = QList<int>;
 constexpr int kCloseBox = -2, kResizeThenRedraw = -1, kEsc = Qt::Key_Escape;
 constexpr int kTab = Qt::Key_Tab, kHome = Qt::Key_Home, kEnd = Qt::Key_End, kEnter = Qt::Key_Return;
 
 // Keys, clicks on controls and the close box, in turn; 0 does nothing.
-static void Act(QDialog* pDialog, const QList<int>& actions) {
+void Act(QDialog* pDialog, const QList<int>& actions) {
     for (int n : actions) {
         if (n >= Qt::Key_Escape)
             CDialogDriver::SendKey(pDialog, Qt::Key(n));
@@ -22,6 +24,8 @@ static void Act(QDialog* pDialog, const QList<int>& actions) {
             CDialogDriver::Click(n)(pDialog);
     }
 }
+
+} // namespace
 
 class TestBackgroundChoice : public QObject {
     Q_OBJECT

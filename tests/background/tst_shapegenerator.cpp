@@ -8,6 +8,8 @@
 #include <random>
 #include <set>
 
+namespace {
+
 // Logs each figure with the pen and brush it is drawn with ("rect 0 0 9 9 pen 1 0000ff brush 0000ff", in
 // 0xBBGGRR), and any other drawing, on a 1920 x 1080 surface that holds pen 3 030201 and brush 070809.
 struct CRecordingSurface : CDrawingSurface {
@@ -80,6 +82,8 @@ struct SModel {
         return log;
     }
 };
+
+} // namespace
 
 class TestShapeGenerator : public QObject {
     Q_OBJECT

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+namespace {
+
 constexpr QRgb kBack = 0xFF202080u, kPen = 0xFFFF0007u, kBrush = 0xFF00FF00u;
 enum EShape { Rect, Ellipse, Line };
 // Each from the box's corners l, t, r, b; a line runs from the first to the second.
@@ -12,7 +14,7 @@ constexpr void (*kFigures[])(CImageSurface&, const QRect&) = {
     [](CImageSurface& dc, const QRect& b) { dc.LineTo(b.right(), b.bottom()); }};
 
 // On the image, filled with the background; returns the dirty rectangle.
-static QRect Draw(QImage& image, int shape, int pen, const QRect& box) {
+QRect Draw(QImage& image, int shape, int pen, const QRect& box) {
     image.fill(kBack);
     CImageSurface dc(image);
     dc.SelectPen({pen, MakeColor(255, 0, 7)});
@@ -23,7 +25,7 @@ static QRect Draw(QImage& image, int shape, int pen, const QRect& box) {
 }
 
 // Rows ended by '/', a character a pixel: '.' untouched, 'P' pen, 'B' brush, '#' anything else.
-static QString Picture(const QImage& image, QRect* pInked) {
+QString Picture(const QImage& image, QRect* pInked) {
     QString s;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x <= image.width(); ++x) {
@@ -33,6 +35,8 @@ static QString Picture(const QImage& image, QRect* pInked) {
         }
     return s;
 }
+
+} // namespace
 
 class TestImageSurface : public QObject {
     Q_OBJECT

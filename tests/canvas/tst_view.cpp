@@ -21,11 +21,13 @@
 #include <optional>
 #include <sys/resource.h>
 
+namespace {
+
 using Points = QList<QPoint>;
 
 const QTemporaryDir kScratch;
 
-static QImage Filled(QSize size, const QColor& color) {
+QImage Filled(QSize size, const QColor& color) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(color);
     return image;
@@ -34,7 +36,7 @@ static QImage Filled(QSize size, const QColor& color) {
 // A shown view with layers as after a background was accepted: a black cover over colours that differ from
 // pixel to pixel and are never black or white, packed in three bytes a pixel (or in four, as when the packed
 // copy could not be had).
-static std::unique_ptr<CZelvorandineView> MakeView(QSize size = QSize(303, 200), bool bPacked = true) {
+std::unique_ptr<CZelvorandineView> MakeView(QSize size = QSize(303, 200), bool bPacked = true) {
     auto view = std::make_unique<CZelvorandineView>();
     view->resize(size);
     QImage colors = view->m_bmpCover = Filled(size, Qt::black);
@@ -49,14 +51,14 @@ static std::unique_ptr<CZelvorandineView> MakeView(QSize size = QSize(303, 200),
     return view;
 }
 
-static void Send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
+void Send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
     QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)), button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
 
 // Pressed at the first point, dragged through the others, released at the last. A press outside the view
 // goes to another window: the view sees a drag coming in.
-static void Stroke(QWidget* w, const Points& points) {
+void Stroke(QWidget* w, const Points& points) {
     if (w->rect().contains(points[0]))
         Send(w, QEvent::MouseButtonPress, points[0], Qt::LeftButton, Qt::LeftButton);
     for (qsizetype i = 1; i < points.size(); ++i)
@@ -65,7 +67,7 @@ static void Stroke(QWidget* w, const Points& points) {
 }
 
 // From p to the nearest of the segments joining the points of path, all moved by shift; a lone point counts.
-static double Distance(QPointF p, const Points& path, QPointF shift = {}) {
+double Distance(QPointF p, const Points& path, QPointF shift = {}) {
     double d = HUGE_VAL;
     for (qsizetype i = 0; i < path.size(); ++i) {
         const QPointF a = path[i] + shift, ab = QPointF(path[std::min(i + 1, path.size() - 1)]) + shift - a;
@@ -80,7 +82,7 @@ static double Distance(QPointF p, const Points& path, QPointF shift = {}) {
 // only what a change asks for is painted anew (within a frame), each against what it shows by the rules:
 // layer from the top-left corner, the window's own colour elsewhere. A window without pixels has no picture
 // to save.
-static QString Unlike(CZelvorandineView& view, const QImage& layer) {
+QString Unlike(CZelvorandineView& view, const QImage& layer) {
     if (view.size().isEmpty())
         return {};
     QImage expected = Filled(view.size(), view.palette().color(QPalette::Window));
@@ -94,13 +96,15 @@ static QString Unlike(CZelvorandineView& view, const QImage& layer) {
 
 // From now on the process gets no more than 2 MiB of new memory, as on a machine whose memory ran out; false:
 // as much as it likes again.
-static void LimitMemory(bool bLimit) {
+void LimitMemory(bool bLimit) {
     QFile file(QStringLiteral("/proc/self/status"));
     const QByteArray status = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     const rlim_t nKib = status.mid(status.indexOf("VmData:") + 7).trimmed().split(' ')[0].toULongLong();
     const rlimit limit{bLimit ? nKib * 1024 + (2 << 20) : RLIM_INFINITY, RLIM_INFINITY};
     QVERIFY(setrlimit(RLIMIT_DATA, &limit) == 0);
 }
+
+} // namespace
 
 class TestView : public QObject {
     Q_OBJECT

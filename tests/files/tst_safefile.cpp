@@ -19,6 +19,8 @@ using namespace picturetest;
 // Writing a file in the place of another, by every writer: printing into a PDF file and saving a picture as
 // BMP or PNG. Special files are never replaced, and every way a write can fail keeps the earlier file and
 // leaves nothing else behind.
+namespace {
+
 // The writer was killed and gave no reason.
 constexpr int kKilled = -SIGKILL;
 
@@ -39,7 +41,7 @@ constexpr uid_t kNobody = 65534; // nogroup too
 // Saves the picture at path, or writes into it from a child process: the real program prints into it
 // (/pt), or this test saves the picture there. The child runs under fault, a command split at "|", and as
 // nobody for a user.
-static bool Use(const QString& operation, const QString& path, const SWrite& write, QString* pReason) {
+bool Use(const QString& operation, const QString& path, const SWrite& write, QString* pReason) {
     if (write.fault == "fifo") // takes the target's place while the picture is written
         return CPictureWriter().WritePicture(
             7, 5, [&path](int, unsigned char*) { QFile::remove(path) && MakeFile("fifo", path); }, path,
@@ -62,6 +64,8 @@ static bool Use(const QString& operation, const QString& path, const SWrite& wri
     *pReason = (bPrint ? output.section("に印刷できませんでした。", 1) : output).trimmed();
     return bDone;
 }
+
+} // namespace
 
 Q_DECLARE_METATYPE(SWrite)
 

@@ -9,9 +9,11 @@
 
 using namespace picturetest;
 
+namespace {
+
 // The BMP file as the format lays it out: "BM", file size, 0, pixel offset; info size, width, height, 1
 // plane, 24 bits, the rest 0; then the rows, the bottom one first, blue, green, red, padded to four bytes.
-static QByteArray ModelBmp(const QImage& picture, int nWidth, int nHeight) {
+QByteArray ModelBmp(const QImage& picture, int nWidth, int nHeight) {
     const int nStride = (3 * nWidth + 3) / 4 * 4;
     QByteArray bmp;
     QDataStream out(&bmp, QIODevice::WriteOnly);
@@ -25,6 +27,8 @@ static QByteArray ModelBmp(const QImage& picture, int nWidth, int nHeight) {
     }
     return bmp;
 }
+
+} // namespace
 
 class TestPictureWriter : public QObject {
     Q_OBJECT
