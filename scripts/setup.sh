@@ -15,7 +15,7 @@ packages=(
   libpng-dev
   python3 python3-pil fiu-utils strace
   appstream dpkg-dev desktop-file-utils lintian man-db groff-base
-  qt6-wayland qt6-base-private-dev libwayland-dev libxkbcommon-dev sway grim iproute2
+  qt6-wayland libwayland-dev libxkbcommon-dev sway grim iproute2
   python3-pyatspi at-spi2-core dbus-daemon
 )
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Sets up a Debian 12 machine, builds Zelvorandine with its tests and runs every test
-# (unit, widget, end-to-end and packaging), then the unit and widget tests again under the sanitizers.
+# (unit, widget, end-to-end on X11 and Wayland, accessibility, layering and packaging), then the unit and
+# widget tests again under the sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
