@@ -13,6 +13,7 @@
 #include "canvas/surface/ImageSurface.h"
 #include "files/FileReplacer.h"
 #include "files/SystemError.h"
+#include "output/PicturePrinter.h"
 #include "output/PictureWriter.h"
 #include "output/PrintFileCheck.h"
 #include "output/SaveAsDialog.h"
@@ -379,8 +380,10 @@ void CZelvorandineView::OnPrintDialog(QDialog& dialog) {
 }
 
 bool CZelvorandineView::PrintTo(QPrinter& printer) {
+    const CPicturePrinter pages(
+        [this](QPainter& painter, QPrinter& pagePrinter) { OnPrint(painter, pagePrinter); });
     QString message;
-    if (m_picturePrinter.Print(printer, &message)) {
+    if (pages.Print(printer, &message)) {
         return true;
     }
     AfxMessageBox(message, printer.outputFileName().isEmpty() ? QMessageBox::Warning : QMessageBox::Critical,

@@ -3,7 +3,6 @@
 
 #include "app/framework/RuntimeClass.h"
 #include "app/framework/View.h"
-#include "output/PicturePrinter.h"
 
 #include <QBasicTimer>
 #include <QCursor>
@@ -132,8 +131,6 @@ private:
     bool m_bMovesUncompressed = false; // the toolkit's merging of pointer moves was switched off here
     bool m_bModified = false;
     bool m_bNameConfirmed = false; // m_strName was chosen in Save As
-    CPicturePrinter m_picturePrinter{
-        [this](QPainter& painter, QPrinter& printer) { OnPrint(painter, printer); }};
 
     DECLARE_MESSAGE_MAP(CZelvorandineView)
 };
