@@ -232,7 +232,6 @@ int CFileReplacer::WriteInPlace() {
     return nError;
 }
 
-// The copy is a new file: fsync, unlike a data sync, also brings its size to the disk.
 int CFileReplacer::CopyOldBytes(int nTarget, QString* pCopyPath) const {
     const int nCopy = CreateTemporary(QFileInfo(m_strTemporary).path(), 0600, pCopyPath);
     if (nCopy < 0) {
