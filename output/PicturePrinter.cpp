@@ -44,7 +44,7 @@ bool IsCompletePdf(const QString& path) {
 
 QString CannotPrintInto(const QString& pathName, const QString& reason) {
     return CResources::Format(IDS_PRINT_TO_FILE_FAILED,
-                              QDir::toNativeSeparators(QFileInfo(pathName).absoluteFilePath()), reason);
+                              QDir::toNativeSeparators(CFileReplacer::AbsolutePath(pathName)), reason);
 }
 
 } // namespace

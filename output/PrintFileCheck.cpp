@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "output/PrintFileCheck.h"
 
+#include "files/FileReplacer.h"
 #include "output/PicturePrinter.h"
 
 #include <QChildEvent>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -53,7 +53,7 @@ bool CPrintFileCheck::AcceptsOutputFile(QPrintDialog& dialog) {
     }
     // The name as the dialog's own check opens it: a bare name from the current folder. (The dialog then
     // prints into it from the home folder, where printing looks at it again.)
-    const QString problem = CPicturePrinter::CheckOutputFile(QFileInfo(pName->text()).absoluteFilePath());
+    const QString problem = CPicturePrinter::CheckOutputFile(CFileReplacer::AbsolutePath(pName->text()));
     if (problem.isEmpty()) {
         return true;
     }
