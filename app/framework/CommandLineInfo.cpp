@@ -94,10 +94,11 @@ QList<std::pair<QString, QString>> CCommandLineInfo::ToolkitFiles(const QStringL
             add(arg.left(arg.indexOf(QLatin1Char('='))), name.mid(name.indexOf(QLatin1Char('=')) + 1));
             continue;
         }
-        if (i + 1 == arguments.size()) {
-            break;
+        // The toolkit takes the next argument as the value, whatever it looks like.
+        if (!IsToolkitOptionWithValue(arg) || i + 1 == arguments.size()) {
+            continue;
         }
-        const QString& value = arguments.at(i + 1);
+        const QString& value = arguments.at(++i);
         if (name == QLatin1String("stylesheet") ||
             ((name == QLatin1String("qwindowicon") || name == QLatin1String("icon")) &&
              value.startsWith(QLatin1Char('/')))) {

@@ -130,11 +130,11 @@ private Q_SLOTS:
         };
         const QStringList print{"/pt", "x.bmp", "out.pdf"};
 
-        // The toolkit's options pass in every form it takes, also those the offscreen platform leaves; a
-        // print replaces an old PDF.
+        // The toolkit's options pass in every form it takes, also those the offscreen platform leaves, and
+        // a value that looks like an option is the value; a print replaces an old PDF.
         row("toolkit options",
-            print + QStringList{"-style=fusion", "--qwindowtitle", "t", "-display", ":99", "-reverse",
-                                "-sync", "-qwindowicon", "<dir>/icon.png"},
+            print + QStringList{"-style=fusion", "-display", ":99", "-reverse", "-sync", "--qwindowtitle",
+                                "-stylesheet", "-qwindowicon", "<dir>/icon.png"},
             0, "", {"regular=out.pdf", "1048576 bytes=icon.png"}, {}, "<dir>/x.bmp");
         // Files the toolkit would read before the program could look at them, named by the option's last
         // word.
