@@ -42,7 +42,7 @@ void CDragIntoView::OnMouseEvent(QWidget* pWidget, QMouseEvent* e) {
         }
         break;
     case QEvent::MouseMove:
-        if (pWidget == m_pDragSource && (e->buttons() & Qt::LeftButton)) {
+        if (pWidget == m_pDragSource && m_pView != nullptr && (e->buttons() & Qt::LeftButton)) {
             const QPointF pos = m_pView->mapFromGlobal(e->globalPosition());
             if (m_pView->rect().contains(pos.toPoint())) {
                 QMouseEvent move(QEvent::MouseMove, pos, e->globalPosition(), Qt::NoButton, e->buttons(),

@@ -27,7 +27,7 @@ private:
     void OnMouseEvent(QWidget* pWidget, QMouseEvent* e);
 
     QWidget* m_pFrame;
-    QWidget* m_pView;
+    QPointer<QWidget> m_pView; // the frame outlives its view while it closes down
     // The background widget that took the left button's press, while the button is held.
     QPointer<QWidget> m_pDragSource;
 };
